@@ -1,0 +1,22 @@
+# daub_library(<name> <STATIC|OBJECT> [DEPS <targets>...])
+# Builds a library from the *.cpp files of the calling folder (files ending in
+# _main.cpp are programs, not library code). A folder without sources yet
+# gives an INTERFACE library, so that headers-only code links the same way.
+function(daub_library name kind)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  list(FILTER srcs EXCLUDE REGEX "_main\\.cpp$")
+  if(srcs)
+    add_library(${name} ${kind} ${srcs})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    if(ARG_DEPS)
+      target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    endif()
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    if(ARG_DEPS)
+      target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+    endif()
+  endif()
+endfunction()
