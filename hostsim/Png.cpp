@@ -2,12 +2,17 @@
 
 #include <png.h>
 
+#include <cstdio>
 #include <cstring>
 #include <new>
 
 namespace hostsim {
 
 namespace {
+
+std::string damaged(const png_image& image) {
+    return std::string("damaged PNG (") + (image.message[0] ? image.message : "unreadable") + ")";
+}
 
 // Reads the pixels once the header is in `image`; frees the libpng state in every case.
 bool finishRead(png_image& image, RgbaImage& out, std::string& error) {
@@ -28,7 +33,7 @@ bool finishRead(png_image& image, RgbaImage& out, std::string& error) {
         return false;
     }
     if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
-        error = image.message[0] ? image.message : "unreadable PNG data";
+        error = damaged(image);
         png_image_free(&image);
         return false;
     }
@@ -39,15 +44,32 @@ bool finishRead(png_image& image, RgbaImage& out, std::string& error) {
     return true;
 }
 
+// libpng names every early failure "Read Error"; the signature tells a file
+// that is no PNG at all from a damaged one.
+bool hasPngSignature(const std::string& path, bool& readable) {
+    unsigned char sig[8] = {};
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    readable = f != nullptr;
+    if (!f) return false;
+    size_t n = std::fread(sig, 1, sizeof sig, f);
+    std::fclose(f);
+    return n == sizeof sig && png_sig_cmp(sig, 0, sizeof sig) == 0;
+}
+
 }  // namespace
 
 bool readPng(const std::string& path, RgbaImage& out, std::string& error) {
     out = RgbaImage{};
+    bool readable = false;
+    if (!hasPngSignature(path, readable)) {
+        error = path + (readable ? ": not a PNG file" : ": cannot open");
+        return false;
+    }
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_file(&image, path.c_str())) {
-        error = path + ": " + (image.message[0] ? image.message : "cannot read");
+        error = path + ": " + damaged(image);
         png_image_free(&image);
         return false;
     }
@@ -63,8 +85,12 @@ bool readPngMemory(const void* data, size_t size, RgbaImage& out, std::string& e
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
-    if (!data || size == 0 || !png_image_begin_read_from_memory(&image, data, size)) {
-        error = image.message[0] ? image.message : "not a PNG";
+    if (!data || size < 8 || png_sig_cmp(static_cast<png_const_bytep>(data), 0, 8) != 0) {
+        error = "not a PNG file";
+        return false;
+    }
+    if (!png_image_begin_read_from_memory(&image, data, size)) {
+        error = damaged(image);
         png_image_free(&image);
         return false;
     }
