@@ -71,7 +71,7 @@ int buttonPressed(PIFilter* filter, int64_t id) {
 
 }  // namespace
 
-PI_EXPORT int32_t PI_Parameters(PIFilter* filter, void* arg);
+PI_EXPORT int32_t PI_Parameters(PIFilter* filter, intptr_t arg);
 
 PI_EXPORT int32_t PI_Open(PIFilter* filter) {
     Data[1] = OMOpenLocalFile(filter, "daubwise.loc", 0);
@@ -83,7 +83,7 @@ PI_EXPORT int32_t PI_Open(PIFilter* filter) {
     std::memset(open, 0, sizeof open);
     OMReadUserString(filter, filter->name, "Open", open, "0", sizeof open);
     open[sizeof open - 1] = '\0';
-    if (daub::readInt(open) != 0) PI_Parameters(filter, nullptr);
+    if (daub::readInt(open) != 0) PI_Parameters(filter, 0);
 
     daubUtils.readBGScribbleValues(filter);
     return 1;
@@ -105,8 +105,8 @@ PI_EXPORT void PI_About(PIFilter* filter) {
     OMWarning(filter, text);
 }
 
-PI_EXPORT int32_t PI_Parameters(PIFilter* filter, void* arg) {
-    if (arg != nullptr) return 1;
+PI_EXPORT int32_t PI_Parameters(PIFilter* filter, intptr_t arg) {
+    if (arg != 0) return 1;
     if (Data[0] != nullptr) {
         OMReqToFront(filter, Data[0]);
         return 1;
