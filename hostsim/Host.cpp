@@ -686,7 +686,8 @@ int64_t Host::readLayer(const int64_t* s, bool write) {
     Layer* layer = current();
     uint8_t* buffer = reinterpret_cast<uint8_t*>(static_cast<intptr_t>(s[0]));
     int64_t x = low32(s[1]), y = low32(s[2]), w = low32(s[3]), h = low32(s[4]);
-    if (!layer || !buffer) return 0;
+    // A test may have swapped a layer's pixels for a vector of another size.
+    if (!layer || !buffer || layer->pixels.size() != layerBytes()) return 0;
     if (write ? faults_.failLayerWrites
               : (faults_.failAllLayerReads || faults_.failLayerReadIds.count(layer->id)))
         return 0;
@@ -770,14 +771,16 @@ bool Host::setCurrentLayer(int id) {
 
 Pixel Host::pixel(int id, int x, int y) const {
     const Layer* l = layer(id);
-    if (!l || x < 0 || y < 0 || x >= width_ || y >= height_) return Pixel{};
+    if (!l || x < 0 || y < 0 || x >= width_ || y >= height_ || l->pixels.size() != layerBytes())
+        return Pixel{};
     const uint8_t* p = l->pixels.data() + (static_cast<size_t>(y) * width_ + x) * 4;
     return Pixel{p[0], p[1], p[2], p[3]};
 }
 
 bool Host::setPixel(int id, int x, int y, Pixel px) {
     Layer* l = layer(id);
-    if (!l || x < 0 || y < 0 || x >= width_ || y >= height_) return false;
+    if (!l || x < 0 || y < 0 || x >= width_ || y >= height_ || l->pixels.size() != layerBytes())
+        return false;
     uint8_t* p = l->pixels.data() + (static_cast<size_t>(y) * width_ + x) * 4;
     p[0] = px.a;
     p[1] = px.r;

@@ -72,7 +72,7 @@ struct Layer {
     std::string name;
     std::string blendMode = "Normal";
     int colorTag = 0;             // last "om_layercolor set 0 N" on it
-    std::vector<uint8_t> pixels;  // width x height x 4, row after row
+    std::vector<uint8_t> pixels;  // width x height x 4, row after row; keep that size
 };
 
 // One dispatch call as the host saw it on entry.

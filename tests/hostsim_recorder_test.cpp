@@ -259,6 +259,13 @@ TEST(HostsimRecorder, LayerReadAndWrite) {
     h.faults().failLayerWrites = true;
     EXPECT_EQ(call(h, 141, {P(buf.data()), 0, 0, 7, 5, 0, 1}), 0);
 
+    // A layer whose pixels a test resized is refused, not overrun.
+    h.faults() = hostsim::Faults{};
+    h.layer(a)->pixels.resize(3);
+    EXPECT_EQ(call(h, 140, {P(probe.data()), 0, 0, 7, 5, 0, 0}), 0);
+    EXPECT_EQ(call(h, 141, {P(buf.data()), 0, 0, 7, 5, 0, 1}), 0);
+    EXPECT_FALSE(h.setPixel(a, 0, 0, Pixel{1, 2, 3, 4}));
+
     // No layer at all.
     Host empty(7, 5);
     EXPECT_EQ(call(empty, 140, {P(buf.data()), 0, 0, 7, 5, 0, 0}), 0);
