@@ -145,8 +145,9 @@ TEST(HardeningLargePaint, SixteenMegapixelsWith32Labels) {
         const Pixel clear{0, 0, 0, 0};
         EXPECT_EQ(outside, cell == 31 ? clear : scribbleColour(cell)) << "cell " << cell;
         const int in = (cell + 7) % 32;
-        if (cell % 2 == 0)
+        if (cell % 2 == 0) {
             EXPECT_EQ(inside, in == 31 ? clear : scribbleColour(in)) << "cell " << cell;
+        }
     }
     module.close(f);
 }
