@@ -14,7 +14,7 @@ using Graph = GridGraph_2D_4C<int, int, int>;
 using A = GridGraphTestAccess;
 
 // Impossible allocations must come back as failures here, not abort the sanitizer build.
-extern "C" const char* __asan_default_options() {
+extern "C" __attribute__((visibility("default"))) const char* __asan_default_options() {
     return "allocator_may_return_null=1";
 }
 
