@@ -457,9 +457,9 @@ bool GridGraph_2D_4C<C, T, F>::grow(int& vs, int& vt, Parent& dir, int rowStep) 
         const int lab = label[v];
         if (lab == 1) {
             if (v >= 0) {
-                for (int d = 0; d < 4; ++d) {
-                    if (residual[d][v] == 0) continue;
-                    const int u = nb(v, d, rowStep);
+                // One step per direction, +x, +y, -y, -x; true when it found the sink tree.
+                const auto step = [&](int d, int u) {
+                    if (residual[d][v] == 0) return false;
                     const int lu = label[u];
                     if (lu == 2) {
                         vs = v;
@@ -468,7 +468,11 @@ bool GridGraph_2D_4C<C, T, F>::grow(int& vs, int& vt, Parent& dir, int rowStep) 
                         return true;
                     }
                     if (lu == 0) claim(u, 1, Parent(SISTER_TABLE[d]), v);
-                }
+                    return false;
+                };
+                if (step(0, nb0(v)) || step(1, nb1(v, rowStep)) || step(2, nb2(v, rowStep)) ||
+                    step(3, nb3(v)))
+                    return true;
                 const int s = superLink[v];
                 if (s != 0) {
                     const int ls = label[s];
@@ -494,9 +498,8 @@ bool GridGraph_2D_4C<C, T, F>::grow(int& vs, int& vt, Parent& dir, int rowStep) 
             }
         } else if (lab == 2) {
             if (v >= 0) {
-                for (int d = 0; d < 4; ++d) {
-                    const int u = nb(v, d, rowStep);
-                    if (sister[d][u] == 0) continue;
+                const auto step = [&](int d, int u) {
+                    if (sister[d][u] == 0) return false;
                     const int lu = label[u];
                     if (lu == 1) {
                         vs = u;
@@ -505,7 +508,11 @@ bool GridGraph_2D_4C<C, T, F>::grow(int& vs, int& vt, Parent& dir, int rowStep) 
                         return true;
                     }
                     if (lu == 0) claim(u, 2, Parent(SISTER_TABLE[d]), v);
-                }
+                    return false;
+                };
+                if (step(0, nb0(v)) || step(1, nb1(v, rowStep)) || step(2, nb2(v, rowStep)) ||
+                    step(3, nb3(v)))
+                    return true;
                 const int s = superLink[v];
                 if (s != 0) {
                     const int ls = label[s];
