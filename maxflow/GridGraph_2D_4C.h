@@ -120,6 +120,7 @@ class GridGraph_2D_4C {
     int paddedHeight = 0;
     int blocksPerRow = 0;
     int rowStep = 0;
+    double blockRowScale = 0;  // 1 / blocksPerRow, to decode ids without a division
     unsigned char* pool = nullptr;
     unsigned char* poolCursor = nullptr;
 
@@ -142,6 +143,7 @@ class GridGraph_2D_4C {
         return int(((X >> 3) + (Y >> 3) * unsigned(blocksPerRow)) * 64u + (X & 7u) + (Y & 7u) * 8u);
     }
     int gridCount() const { return paddedWidth * paddedHeight; }
+    bool padded_xy(int v, unsigned& X, unsigned& Y) const;
     bool is_pixel(int v) const;
     bool is_super(int s) const { return s < 0 && s >= -superCount; }
 
@@ -238,6 +240,7 @@ GridGraph_2D_4C<C, T, F>::GridGraph_2D_4C(int width_, int height_, int superCoun
     paddedHeight = next_higher_mul8(height + 2);
     blocksPerRow = paddedWidth / 8;
     rowStep = blocksPerRow * 64 - 56;
+    blockRowScale = 1.0 / blocksPerRow;
 
     const int N = paddedWidth * paddedHeight;
     const int M = N + superCount + 1;
@@ -301,13 +304,22 @@ GridGraph_2D_4C<C, T, F>::~GridGraph_2D_4C() {
 }
 
 template <typename C, typename T, typename F>
-bool GridGraph_2D_4C<C, T, F>::is_pixel(int v) const {
+bool GridGraph_2D_4C<C, T, F>::padded_xy(int v, unsigned& X, unsigned& Y) const {
     if (unsigned(v) >= unsigned(gridCount())) return false;
     const unsigned block = unsigned(v) >> 6;
-    const unsigned by = block / unsigned(blocksPerRow);
+    // block < 2^25, so (block + 0.5) / blocksPerRow stays at least 2^-26 away from an integer
+    // and the product with the rounded reciprocal truncates to the exact quotient.
+    const unsigned by = unsigned((block + 0.5) * blockRowScale);
     const unsigned bx = block - by * unsigned(blocksPerRow);
-    const unsigned X = bx * 8 + (unsigned(v) & 7u), Y = by * 8 + ((unsigned(v) >> 3) & 7u);
-    return X - 1u < unsigned(width) && Y - 1u < unsigned(height);
+    X = bx * 8 + (unsigned(v) & 7u);
+    Y = by * 8 + ((unsigned(v) >> 3) & 7u);
+    return true;
+}
+
+template <typename C, typename T, typename F>
+bool GridGraph_2D_4C<C, T, F>::is_pixel(int v) const {
+    unsigned X, Y;
+    return padded_xy(v, X, Y) && X - 1u < unsigned(width) && Y - 1u < unsigned(height);
 }
 
 template <typename C, typename T, typename F>
@@ -368,9 +380,12 @@ void GridGraph_2D_4C<C, T, F>::set_neighbor_cap(int v, int dx, int dy, C cap, C 
     static const unsigned char offsets2arc[3][3] = {{255, 2, 255}, {3, 255, 0}, {255, 1, 255}};
     if (dx < -1 || dx > 1 || dy < -1 || dy > 1) return;
     const unsigned char d = offsets2arc[dy + 1][dx + 1];
-    if (d == 255 || !is_pixel(v)) return;
+    unsigned X, Y;
+    if (d == 255 || !padded_xy(v, X, Y)) return;
+    // Both ends must be image pixels: the frame stays without capacity.
+    if (X - 1u >= unsigned(width) || Y - 1u >= unsigned(height)) return;
+    if (X + dx - 1u >= unsigned(width) || Y + dy - 1u >= unsigned(height)) return;
     const int u = nb(v, d, rowStep);
-    if (!is_pixel(u)) return;
     if (cap < 0) cap = 0;
     if (revCap < 0) revCap = 0;
     // Flow moved across the pair only shifts residual between its two arcs: their sum must fit.
