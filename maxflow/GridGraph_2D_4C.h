@@ -26,6 +26,8 @@
 // frame, offsets other than the four unit ones) are ignored. Neighbour capacities below 0 count as
 // 0, and the two capacities of one arc pair are kept within the int range together (the reverse
 // capacity is lowered if their sum would pass INT_MAX), so residuals can never overflow.
+// Terminal capacities <= 0 count as absent; set_terminal_cap is meant once per node (a repeated
+// call overwrites, and the node is still queued for the search only once).
 #pragma once
 
 #include <climits>
