@@ -23,5 +23,5 @@ class UnionFind {
 
   private:
     int* parent;  // -1 = not added, own index = root, anything else = parent element
-    int elementCount;
+    [[maybe_unused]] int elementCount;  // kept for debugging; nothing reads it
 };
