@@ -27,7 +27,8 @@
 // 0, and the two capacities of one arc pair are kept within the int range together (the reverse
 // capacity is lowered if their sum would pass INT_MAX), so residuals can never overflow.
 // Terminal capacities <= 0 count as absent; set_terminal_cap is meant once per node (a repeated
-// call overwrites, and the node is still queued for the search only once).
+// call before the search overwrites, equal capacities freeing the node again, and the node is
+// still queued for the search only once).
 #pragma once
 
 #include <climits>
@@ -356,6 +357,19 @@ void GridGraph_2D_4C<C, T, F>::set_terminal_cap(int v, T capSource, T capSink) {
         } else {
             terminalResidual[v] = 0;
             totalFlow += capSource;
+            // A root from an earlier call has nothing left to feed it. While it still waits on
+            // workList it has no children: free it and take it off the list, so that a later
+            // call can list it again without passing M entries.
+            if (treeLabel[v] != 0) {
+                int* kept = workList.head;
+                for (int* p = workList.head; p != workList.tail; ++p)
+                    if (*p != v) *kept++ = *p;
+                if (kept != workList.tail) {
+                    workList.tail = kept;
+                    treeLabel[v] = 0;
+                    parentArc[v] = NONE;
+                }
+            }
             return;
         }
     } else if (capSource > 0) {

@@ -219,6 +219,26 @@ TEST(GridGraphBuild, TerminalCapCases) {
     // A repeated call does not put the node on the list twice.
     g.set_terminal_cap(v1, 0, 8);
     EXPECT_EQ(A::workList(g).size(), 5u);
+    // Equal capacities on a root leave it nothing: it is free again and off the list; rooting it
+    // once more lists it at the end.
+    g.set_terminal_cap(v2, 7, 7);
+    EXPECT_EQ(A::treeLabel(g, v2), 0);
+    EXPECT_EQ(A::parentArc(g, v2), 4);
+    EXPECT_EQ(A::workList(g), (std::vector<int>{v1, v4, -2, -1}));
+    g.set_terminal_cap(v2, 1, 0);
+    g.set_terminal_cap(v2, 2, 2);
+    g.set_terminal_cap(v2, 0, 1);
+    EXPECT_EQ(A::workList(g), (std::vector<int>{v1, v4, -2, -1, v2}));
+
+    // A sink root so emptied feeds nothing: its free neighbours must not read as sink side.
+    Graph e(3, 1, 0);
+    const int a = e.node_id(0, 0), b = e.node_id(1, 0);
+    e.set_terminal_cap(a, 0, 5);
+    e.set_terminal_cap(a, 4, 4);
+    e.set_neighbor_cap(a, 1, 0, 3, 3);
+    e.set_neighbor_cap(b, 1, 0, 3, 3);
+    e.compute_maxflow();
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(e.get_segment(e.node_id(x, 0)), 0) << x;
 
     // 64-bit total: overlaps past the int range add up.
     Graph big(3, 1, 0);
