@@ -5,9 +5,7 @@
 // BM_Solve times compute_maxflow alone; BM_Pass a whole pass as the engine runs it (construct,
 // build, solve, read every pixel, destroy). Counters: pool bytes per grid node and per pixel,
 // the flow, and the share of pixels on the sink side.
-//
-// When Boost Graph's headers are present, BM_BoostBK runs boykov_kolmogorov_max_flow on the
-// identical graph (solve only), checks the same flow value and cut, and reports the ratio.
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -20,15 +18,6 @@
 
 #include "maxflow/GridGraph_2D_4C.h"
 #include "tests/support/GridGraphTestAccess.h"
-
-#if __has_include(<boost/graph/boykov_kolmogorov_max_flow.hpp>)
-#define DAUB_BENCH_BOOST 1
-// Boost's own headers trip -Wmaybe-uninitialized once instantiated; not ours to fix.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#include <boost/graph/adjacency_list.hpp>
-#include <boost/graph/boykov_kolmogorov_max_flow.hpp>
-#endif
 
 namespace {
 
@@ -208,82 +197,6 @@ void BM_Pass(benchmark::State& state) {
 
 BENCHMARK(BM_Solve)->Arg(4)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Pass)->Arg(4)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-#ifdef DAUB_BENCH_BOOST
-// The same graph in Boost's adjacency list: pixel nodes, then source and sink; every arc has its
-// reverse edge so that the residual graph is complete.
-struct BoostGraph {
-    using Traits = boost::adjacency_list_traits<boost::vecS, boost::vecS, boost::directedS>;
-    using G = boost::adjacency_list<
-        boost::vecS, boost::vecS, boost::directedS,
-        boost::property<boost::vertex_index_t, long,
-                        boost::property<boost::vertex_color_t, boost::default_color_type,
-                                        boost::property<boost::vertex_distance_t, long,
-                                                        boost::property<boost::vertex_predecessor_t,
-                                                                        Traits::edge_descriptor>>>>,
-        boost::property<
-            boost::edge_capacity_t, long long,
-            boost::property<boost::edge_residual_capacity_t, long long,
-                            boost::property<boost::edge_reverse_t, Traits::edge_descriptor>>>>;
-    G g;
-    Traits::vertex_descriptor s, t;
-    explicit BoostGraph(const Problem& p) : g(size_t(p.w) * p.h + 2) {
-        const long P = long(p.w) * p.h;
-        s = Traits::vertex_descriptor(P);
-        t = Traits::vertex_descriptor(P + 1);
-        auto cap = boost::get(boost::edge_capacity, g);
-        auto rev = boost::get(boost::edge_reverse, g);
-        auto pair = [&](long u, long v, long long c, long long rc) {
-            auto e = boost::add_edge(u, v, g).first;
-            auto r = boost::add_edge(v, u, g).first;
-            cap[e] = c;
-            cap[r] = rc;
-            rev[e] = r;
-            rev[r] = e;
-        };
-        for (int y = 0; y < p.h; ++y)
-            for (int x = 0; x < p.w; ++x) {
-                const long i = long(y) * p.w + x;
-                if (p.scribble[size_t(i)] == 0) pair(long(s), i, p.lambda, 0);
-                if (p.scribble[size_t(i)] == 1) pair(i, long(t), p.lambda, 0);
-                if (x < p.w - 1) pair(i, i + 1, p.weight[size_t(i)], p.weight[size_t(i)]);
-                if (y < p.h - 1) pair(i, i + p.w, p.weight[size_t(i)], p.weight[size_t(i)]);
-            }
-    }
-    long long solve() { return boost::boykov_kolmogorov_max_flow(g, s, t); }
-    // Boost colours its final source tree black: the nodes the source still reaches.
-    bool sourceSide(long v) const {
-        return boost::get(boost::vertex_color, g, size_t(v)) == boost::black_color;
-    }
-};
-
-void BM_BoostBK(benchmark::State& state) {
-    const Problem& p = problem(int(state.range(0)));
-    long long flow = 0;
-    std::unique_ptr<BoostGraph> b;
-    for (auto _ : state) {
-        state.PauseTiming();
-        b.reset();
-        b = std::make_unique<BoostGraph>(p);
-        state.ResumeTiming();
-        flow = b->solve();
-    }
-    Graph g(p.w, p.h, 0);
-    build(p, g);
-    g.compute_maxflow();
-    // Both source trees end as the set the source still reaches, which fixes the cut.
-    long long differ = 0;
-    for (int y = 0; y < p.h; ++y)
-        for (int x = 0; x < p.w; ++x)
-            differ += b->sourceSide(long(y) * p.w + x) !=
-                      (GridGraphTestAccess::treeLabel(g, g.node_id(x, y)) == 1);
-    state.counters["flow"] = double(flow);
-    state.counters["sameFlow"] = double(flow == GridGraphTestAccess::totalFlow(g));
-    state.counters["cutDiffers"] = double(differ);
-}
-BENCHMARK(BM_BoostBK)->Arg(4)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond)->UseRealTime();
-#pragma GCC diagnostic pop
-#endif
 
 }  // namespace
 
