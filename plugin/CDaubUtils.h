@@ -76,6 +76,10 @@ class CDaubUtils {
     // Selects the layer `offset` positions from the scribbles layer; q receives the
     // scribbles layer's position. Offset 0 sends nothing.
     bool switchToOffset(PIFilter* filter, int offset, int& q);
+    // Reads the layer `offset` positions from the scribbles layer into `pixels` and
+    // returns to the scribbles layer; false (with `failure` shown for a failed read)
+    // when the Paint must stop.
+    bool readLayerAt(PIFilter* filter, int offset, const char* failure);
 };
 
 extern CDaubUtils daubUtils;

@@ -90,14 +90,20 @@ int CDaubUtils::init(PIFilter* filter) {
     return 1;
 }
 
-int CDaubUtils::readScriblesLayer(PIFilter* filter, int offset) {
+bool CDaubUtils::readLayerAt(PIFilter* filter, int offset, const char* failure) {
     int q = 0;
-    if (!switchToOffset(filter, offset, q)) return 0;
+    if (!switchToOffset(filter, offset, q)) return false;
+    // A failed read leaves the layer switched to current.
     if (OMReadLayerData(filter, pixels, 0, 0, filter->width, filter->height, 0, 0) == 0) {
-        OMWarning(filter, "Cannot read scribbles layer");
-        return 0;
+        OMWarning(filter, failure);
+        return false;
     }
     if (offset != 0) setCurrentLayer(filter, static_cast<unsigned int>(q));
+    return true;
+}
+
+int CDaubUtils::readScriblesLayer(PIFilter* filter, int offset) {
+    if (!readLayerAt(filter, offset, "Cannot read scribbles layer")) return 0;
 
     colorToLabel.clear();
     labelToColor.clear();
@@ -157,13 +163,7 @@ int CDaubUtils::readScriblesLayer(PIFilter* filter, int offset) {
 }
 
 int CDaubUtils::readOutlinesLayer(PIFilter* filter, int offset) {
-    int q = 0;
-    if (!switchToOffset(filter, offset, q)) return 0;
-    if (OMReadLayerData(filter, pixels, 0, 0, filter->width, filter->height, 0, 0) == 0) {
-        OMWarning(filter, "Cannot read outines layer");
-        return 0;
-    }
-    if (offset != 0) setCurrentLayer(filter, static_cast<unsigned int>(q));
+    if (!readLayerAt(filter, offset, "Cannot read outines layer")) return 0;
 
     // Composited over white paper and averaged to one grey.
     const size_t n = static_cast<size_t>(pixelCount);
