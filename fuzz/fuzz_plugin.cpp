@@ -20,22 +20,10 @@
 #include <string>
 #include <vector>
 
+#include "host/PIEntry.h"
 #include "host/PIFilter.h"
 #include "hostsim/Host.h"
 #include "plugin/CDaubUtils.h"
-
-extern "C" {
-int32_t PI_Open(PIFilter*);
-void PI_Close(PIFilter*);
-void PI_About(PIFilter*);
-int32_t PI_Parameters(PIFilter*, intptr_t);
-int32_t PI_Msg(PIFilter*, int64_t, int64_t, int64_t*);
-int32_t PI_Start(PIFilter*, double, double);
-int32_t PI_Work(PIFilter*);
-void PI_Finish(PIFilter*);
-int32_t PI_SequenceStart(PIFilter*, int32_t);
-void PI_SequenceFinish(PIFilter*);
-}
 
 namespace {
 
