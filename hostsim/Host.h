@@ -191,8 +191,12 @@ class Host {
     size_t blockCount() const { return blocks_.size(); }
 
     // ---- user strings ----
-    // File format: "[section]" lines, then "key=value" lines; '\' escapes
-    // backslash (\\) and newline (\n) in values. Blank and '#' lines are skipped.
+    // File format: "[section]" lines, then "key=value" lines (the key runs to
+    // the first '='). Values are saved with backslash, newline and carriage
+    // return escaped as \\, \n and \r; on loading, a backslash takes the next
+    // character as it is except n and r, and a final lone backslash stays. A
+    // key holding '=' or a line break is not saved. Loading skips blank and '#'
+    // lines and lines without '='; a trailing carriage return is dropped.
     std::optional<std::string> userString(const std::string& section, const std::string& key) const;
     void setUserString(const std::string& section, const std::string& key,
                        const std::string& value);
