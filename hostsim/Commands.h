@@ -4,8 +4,9 @@
 // recording. The host's dispatch, its recorder test and the plug-in fuzzer all
 // read this table and its names; nothing else states a layout.
 //
-//   const hostsim::CommandLayout* l = hostsim::findLayout(hostsim::kCmdReq, hostsim::kOpSetReqTitle);
-//   // l->slots == 6, l->isText(2)
+//   using namespace hostsim;
+//   const CommandLayout* l = findLayout(kCmdReq, kOpSetReqTitle);
+//   // l->slots == 6, l->isText(2), l->glue == "OMSetReqTitle"
 //
 // A host reads no slot beyond a layout's count: the glue's slot arrays are
 // exactly that long. The glue tests (tests/support/GlueTable.h) state the same
@@ -326,7 +327,8 @@ namespace detail {
 constexpr bool tableIsSound() {
     for (size_t i = 0; i < std::size(kCommands); ++i) {
         const CommandLayout& a = kCommands[i];
-        if (a.slots < 0 || a.slots > 32 || (a.slots < 32 && (a.texts >> a.slots) != 0)) return false;
+        if (a.slots < 0 || a.slots > 32 || (a.slots < 32 && (a.texts >> a.slots) != 0))
+            return false;
         for (size_t j = i + 1; j < std::size(kCommands); ++j) {
             const CommandLayout& b = kCommands[j];
             if (a.command != b.command) continue;
@@ -338,6 +340,7 @@ constexpr bool tableIsSound() {
 
 }  // namespace detail
 
-static_assert(detail::tableIsSound(), "a command row twice, a family mixed, or a text past the layout");
+static_assert(detail::tableIsSound(),
+              "a command row twice, a family mixed, or a text past the layout");
 
 }  // namespace hostsim
