@@ -1,8 +1,9 @@
 // Every dispatch command the stand-in host knows, in one table: the command
 // number, the sub-operation code of a family (which puts it in slot 0), how
-// many slots the host reads and which of them hold texts it copies into the
-// recording. The host's dispatch, its recorder test and the plug-in fuzzer all
-// read this table and its names; nothing else states a layout.
+// many slots the host reads and which of them hold texts it reads and copies
+// into the recording. Texts of the services it only records stay unmarked, so
+// a test's made-up pointer there is never followed. The host's dispatch, its
+// recorder test and the plug-in fuzzer all take layouts and names from here.
 //
 //   using namespace hostsim;
 //   const CommandLayout* l = findLayout(kCmdReq, kOpSetReqTitle);
@@ -19,9 +20,10 @@
 
 namespace hostsim {
 
-// Command numbers, named after the glue function that sends them. A pair that
-// shares a number (the longer form fills slots the shorter leaves zero) has one
-// name; a family has one name and a sub-operation code per member.
+// Command numbers, mostly named after the glue function that sends them. A
+// pair that shares a number (the longer form fills slots the shorter leaves
+// zero) has one name; a family has one name and a sub-operation code per
+// member.
 enum Command : int64_t {
     // The front end's services.
     kCmdWarning = 134,
