@@ -20,22 +20,10 @@
 #include <string>
 #include <vector>
 
+#include "host/PIEntry.h"
 #include "host/PIFilter.h"
 #include "hostsim/Host.h"
 #include "plugin/CDaubUtils.h"
-
-extern "C" {
-int32_t PI_Open(PIFilter*);
-void PI_Close(PIFilter*);
-void PI_About(PIFilter*);
-int32_t PI_Parameters(PIFilter*, intptr_t);
-int32_t PI_Msg(PIFilter*, int64_t, int64_t, int64_t*);
-int32_t PI_Start(PIFilter*, double, double);
-int32_t PI_Work(PIFilter*);
-void PI_Finish(PIFilter*);
-int32_t PI_SequenceStart(PIFilter*, int32_t);
-void PI_SequenceFinish(PIFilter*);
-}
 
 namespace {
 
@@ -55,12 +43,12 @@ bool garbleStrings = false;  // user strings filled to the size given, without a
 int64_t hostileDispatch(PIFilter* filter, int64_t command, int64_t* slots) {
     const int64_t result = hostDispatch(filter, command, slots);
     if (slots == nullptr) return result;
-    if (command == 139 && garbleAnswers && slots[1] != 0) {
+    if (command == hostsim::kCmdSendCmd && garbleAnswers && slots[1] != 0) {
         char* answer = reinterpret_cast<char*>(static_cast<intptr_t>(slots[1]));
         const char fill = static_cast<char>(script->ConsumeIntegralInRange<int>('0', '~'));
         std::memset(answer, fill, 256);
     }
-    if (command == 729 && garbleStrings && slots[2] != 0) {
+    if (command == hostsim::kCmdReadUserString && garbleStrings && slots[2] != 0) {
         const int32_t size = static_cast<int32_t>(slots[4]);
         if (size > 0)
             std::memset(reinterpret_cast<char*>(static_cast<intptr_t>(slots[2])), '7',

@@ -1,10 +1,11 @@
 // A stand-in for the painting application that hosts the plug-in.
 //
 // A Host owns one PIFilter record (4 KiB, zeroed) whose dispatch function
-// serves every OM command: requesters and their buttons, PIBlocks, messages,
-// layer reads and writes, script commands, user strings and localisation
-// files. It keeps an image (a stack of layers) and records every dispatch call
-// so that tests can check exactly what a plug-in asked for.
+// knows every command of hostsim/Commands.h and serves requesters and their
+// buttons, PIBlocks, messages, layer reads and writes, script commands, user
+// strings and localisation files (the rest it records and answers 0). It
+// keeps an image (a stack of layers) and records every dispatch call so that
+// tests can check exactly what a plug-in asked for.
 //
 //   hostsim::Host host(7, 5);
 //   int ink = host.addLayer("ink");
@@ -34,31 +35,9 @@
 #include <vector>
 
 #include "host/PIFilter.h"
+#include "hostsim/Commands.h"
 
 namespace hostsim {
-
-// Command numbers the host serves with behaviour (everything else of the
-// glue is recorded and answered 0).
-enum Command : int64_t {
-    kCmdWarning = 134,
-    kCmdUpdateDisplay = 138,
-    kCmdSendCmd = 139,
-    kCmdReadLayer = 140,
-    kCmdWriteLayer = 141,
-    kCmdDemandDouble = 145,
-    kCmdCloseReq = 229,
-    kCmdReq = 230,  // requester family, sub-operation in slot 0
-    kCmdOpenFilterReq = 234,
-    kCmdCloseFunction = 329,
-    kCmdWriteUserString = 728,
-    kCmdReadUserString = 729,
-    kCmdAllocPIBlock = 838,
-    kCmdFreePIBlock = 839,
-    kCmdRunMultiThread = 968,
-    kCmdOpenLocalFile = 1228,
-    kCmdCloseLocalFile = 1229,
-    kCmdGetLocalString = 1230,
-};
 
 // One layer pixel as stored: opacity first.
 struct Pixel {
@@ -78,9 +57,9 @@ struct Layer {
 // One dispatch call as the host saw it on entry.
 struct Call {
     int64_t command = 0;
-    int64_t subOp = -1;          // slot 0 of a family command (230, 1628, 1648, 1688), else -1
+    int64_t subOp = kNoSubOp;    // slot 0 of a family command, else kNoSubOp
     bool nullSlots = false;      // the slot array pointer was null
-    bool known = false;          // command (and sub-op) has a layout the host knows
+    bool known = false;          // command (and sub-op) has a row in kCommands
     std::vector<int64_t> slots;  // exactly the slots of the command's layout, slot 0 first
     std::map<int, std::string> texts;  // copies of the text arguments, by slot index
     std::vector<double> doubles;       // OMDemandDouble: the two doubles read through slots 2 and 3
@@ -212,8 +191,12 @@ class Host {
     size_t blockCount() const { return blocks_.size(); }
 
     // ---- user strings ----
-    // File format: "[section]" lines, then "key=value" lines; '\' escapes
-    // backslash (\\) and newline (\n) in values. Blank and '#' lines are skipped.
+    // File format: "[section]" lines, then "key=value" lines (the key runs to
+    // the first '='). Values are saved with backslash, newline and carriage
+    // return escaped as \\, \n and \r; on loading, a backslash takes the next
+    // character as it is except n and r, and a final lone backslash stays. A
+    // key holding '=' or a line break is not saved. Loading skips blank and '#'
+    // lines and lines without '='; a trailing carriage return is dropped.
     std::optional<std::string> userString(const std::string& section, const std::string& key) const;
     void setUserString(const std::string& section, const std::string& key,
                        const std::string& value);
@@ -246,9 +229,13 @@ class Host {
         bool open;
     };
 
+    // One serving function a job, each in the file of that job.
     int64_t serve(Call& call, int64_t* slots);
-    int64_t serveRequester(Call& call, int64_t* slots);
+    int64_t serveRequester(Call& call, int64_t* slots);  // requesters and blocks
+    int64_t serveReqOp(Call& call, int64_t* slots);      // the requester family
     int64_t serveScript(Call& call, int64_t* slots);
+    int64_t serveUserString(Call& call, int64_t* slots);
+    int64_t serveLocalFile(Call& call, int64_t* slots);
     std::string runScript(const std::string& command, int64_t& result);
     int64_t readLayer(const int64_t* s, bool write);
     Requester* findRequester(int64_t handle);

@@ -13,22 +13,23 @@
 #include <cstdint>
 #include <string>
 
+#include "host/PIEntry.h"
 #include "host/PIFilter.h"
 
 namespace hostsim {
 
-extern "C" {
-typedef int32_t (*PI_OpenFn)(PIFilter*);
-typedef void (*PI_CloseFn)(PIFilter*);
-typedef void (*PI_AboutFn)(PIFilter*);
-typedef int32_t (*PI_ParametersFn)(PIFilter*, intptr_t);
-typedef int32_t (*PI_MsgFn)(PIFilter*, int64_t message, int64_t unread, int64_t* args);
-typedef int32_t (*PI_StartFn)(PIFilter*, double, double);
-typedef int32_t (*PI_WorkFn)(PIFilter*);
-typedef void (*PI_FinishFn)(PIFilter*);
-typedef int32_t (*PI_SequenceStartFn)(PIFilter*, int32_t length);
-typedef void (*PI_SequenceFinishFn)(PIFilter*);
-}
+// The function types come from the one declaration of the entry points, so a
+// changed prototype changes these with it.
+using PI_OpenFn = decltype(&PI_Open);
+using PI_CloseFn = decltype(&PI_Close);
+using PI_AboutFn = decltype(&PI_About);
+using PI_ParametersFn = decltype(&PI_Parameters);
+using PI_MsgFn = decltype(&PI_Msg);
+using PI_StartFn = decltype(&PI_Start);
+using PI_WorkFn = decltype(&PI_Work);
+using PI_FinishFn = decltype(&PI_Finish);
+using PI_SequenceStartFn = decltype(&PI_SequenceStart);
+using PI_SequenceFinishFn = decltype(&PI_SequenceFinish);
 
 // Panel messages and their argument array size.
 constexpr int64_t kMsgPanelClosed = 101;

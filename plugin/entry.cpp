@@ -3,13 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/PIEntry.h"
 #include "host/PIFilter.h"
 #include "host/om_core.h"
 #include "plugin/CDaubUtils.h"
 #include "plugin/logo.h"
 #include "plugin/scan.h"
-
-#define PI_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 
@@ -71,9 +70,7 @@ int buttonPressed(PIFilter* filter, int64_t id) {
 
 }  // namespace
 
-PI_EXPORT int32_t PI_Parameters(PIFilter* filter, intptr_t arg);
-
-PI_EXPORT int32_t PI_Open(PIFilter* filter) {
+OM_EXPORT int32_t PI_Open(PIFilter* filter) {
     Data[1] = OMOpenLocalFile(filter, "daubwise.loc", 0);
     std::memcpy(filter->name, kName, std::strlen(kName) + 1);
     filter->version = 1;
@@ -89,7 +86,7 @@ PI_EXPORT int32_t PI_Open(PIFilter* filter) {
     return 1;
 }
 
-PI_EXPORT void PI_Close(PIFilter* filter) {
+OM_EXPORT void PI_Close(PIFilter* filter) {
     if (Data[1] != nullptr) OMCloseLocalFile(filter, Data[1]);
     if (Data[0] != nullptr) OMCloseReq(filter, Data[0]);
     // Both handles are gone now; a later PI_Parameters must not raise a closed panel.
@@ -97,7 +94,7 @@ PI_EXPORT void PI_Close(PIFilter* filter) {
     Data[1] = nullptr;
 }
 
-PI_EXPORT void PI_About(PIFilter* filter) {
+OM_EXPORT void PI_About(PIFilter* filter) {
     char text[256];
     // Bounded by the field: the name is the host's memory as much as ours.
     std::snprintf(text, sizeof text, "%.*s %d,%d", static_cast<int>(sizeof filter->name),
@@ -105,7 +102,7 @@ PI_EXPORT void PI_About(PIFilter* filter) {
     OMWarning(filter, text);
 }
 
-PI_EXPORT int32_t PI_Parameters(PIFilter* filter, intptr_t arg) {
+OM_EXPORT int32_t PI_Parameters(PIFilter* filter, intptr_t arg) {
     if (arg != 0) return 1;
     if (Data[0] != nullptr) {
         OMReqToFront(filter, Data[0]);
@@ -140,7 +137,7 @@ PI_EXPORT int32_t PI_Parameters(PIFilter* filter, intptr_t arg) {
     return 1;
 }
 
-PI_EXPORT int32_t PI_Msg(PIFilter* filter, int64_t message, int64_t /*unread*/, int64_t* args) {
+OM_EXPORT int32_t PI_Msg(PIFilter* filter, int64_t message, int64_t /*unread*/, int64_t* args) {
     try {
         if (message == 101) {
             // The host closed the panel itself: forget it, remember whether it was open.
@@ -160,22 +157,22 @@ PI_EXPORT int32_t PI_Msg(PIFilter* filter, int64_t message, int64_t /*unread*/, 
     }
 }
 
-PI_EXPORT int32_t PI_Start(PIFilter* /*filter*/, double /*a*/, double /*b*/) {
+OM_EXPORT int32_t PI_Start(PIFilter* /*filter*/, double /*a*/, double /*b*/) {
     return 1;
 }
 
-PI_EXPORT int32_t PI_Work(PIFilter* filter) {
+OM_EXPORT int32_t PI_Work(PIFilter* filter) {
     OMUpdateDisplay(filter, filter->updateRect[0], filter->updateRect[1], filter->updateRect[2],
                     filter->updateRect[3]);
     return 1;
 }
 
-PI_EXPORT void PI_Finish(PIFilter* /*filter*/) {}
+OM_EXPORT void PI_Finish(PIFilter* /*filter*/) {}
 
-PI_EXPORT int32_t PI_SequenceStart(PIFilter* filter, int32_t length) {
+OM_EXPORT int32_t PI_SequenceStart(PIFilter* filter, int32_t length) {
     if (length == 1) return 1;
     OMWarning(filter, "Sequences not yet supported :(");
     return 0;
 }
 
-PI_EXPORT void PI_SequenceFinish(PIFilter* /*filter*/) {}
+OM_EXPORT void PI_SequenceFinish(PIFilter* /*filter*/) {}
