@@ -244,6 +244,46 @@ TEST(PluginPaint, ColourLayerEqualsTheEngineOnTheSameImages) {
     }
 }
 
+TEST(PluginPaint, OutlineGreyMovesACutByOneStep) {
+    // Between a red and a blue scribble stand two ink columns, black on every other row; the
+    // cut passes beside the one whose pixels weigh less. The other rows of column A hold
+    // part-opaque ink that comes out at exactly 192 over white, the bright threshold's value;
+    // those of column B opaque grey 192, but for one pixel a step darker or lighter. So A must
+    // lose to the darker B and win over the lighter one: its grey a step off either way moves
+    // the cut, and the pixels between the columns change colour. Weights grow with width plus
+    // height: on a smaller image neighbouring greys near 192 may weigh the same.
+    const int w = 61, h = 41, xA = 28, xB = 31, yOff = 21;
+    const Pixel kAt192[] = {{66, 10, 12, 13},
+                            {79, 40, 52, 63},
+                            {93, 70, 82, 95},
+                            {112, 100, 111, 124},
+                            {123, 110, 125, 139}};
+    for (const Pixel& p : kAt192)
+        ASSERT_EQ(((255 - p.a) * 255 + (p.r + p.g + p.b) * p.a / 3) / 255, 192);
+    const Pixel red{255, 200, 30, 40}, blue{255, 20, 60, 220};
+
+    for (const int off : {191, 193}) {
+        SCOPED_TRACE("B's pixel at " + std::to_string(off));
+        ModuleScene s(w, h);
+        s.open();
+        s.threeLayers();
+        for (int y = 0; y < h; ++y) {
+            const bool black = y % 2 == 0;
+            s.host.setPixel(s.ink, xA, y, black ? kInkBlack : kAt192[(y / 2) % 5]);
+            const uint8_t g = static_cast<uint8_t>(y == yOff ? off : 192);
+            s.host.setPixel(s.ink, xB, y, black ? kInkBlack : Pixel{255, g, g, g});
+        }
+        s.fill(s.scribbles, 2, 0, 5, h - 1, red);
+        s.fill(s.scribbles, w - 6, 0, w - 3, h - 1, blue);
+
+        EXPECT_EQ(s.press(kPaint), 1);
+        const int lastRed = off < 192 ? xB : xA;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                ASSERT_EQ(s.host.pixel(s.color, x, y), x <= lastRed ? red : blue) << x << "," << y;
+    }
+}
+
 TEST(PluginPaint, LabelLimitAndEmptyScribbles) {
     for (int count : {128, 129}) {
         ModuleScene s(17, 9);
