@@ -10,18 +10,13 @@
 
 namespace {
 
+using daubtest::countPrefix;
 using daubtest::ModuleScene;
 using hostsim::Pixel;
 
 const char* const kBrush =
     "om_PenBrush mode 22 power 100 opacity 100 dry 0 aaliasing 0 Con_Power N";
 const char* const kRefused = "Scribble/color layers already exist!";
-
-int count(const std::vector<std::string>& v, const std::string& prefix) {
-    int n = 0;
-    for (const std::string& s : v) n += s.compare(0, prefix.size(), prefix) == 0;
-    return n;
-}
 
 std::vector<std::string> getIds(int layers) {
     std::vector<std::string> out;
@@ -136,7 +131,7 @@ TEST(PluginLayers, ExistingNamesAndRepeatedCreation) {
         s.host.setCurrentLayer(ink);
         EXPECT_EQ(s.press(12), 0);
         EXPECT_EQ(s.host.layerNames(), names);
-        EXPECT_EQ(count(s.host.scriptCommands(), "om_LayerDuplicate"), 0);
+        EXPECT_EQ(countPrefix(s.host.scriptCommands(), "om_LayerDuplicate"), 0);
         EXPECT_EQ(s.host.warnings(), std::vector<std::string>{kRefused});
     }
     {
@@ -154,10 +149,10 @@ TEST(PluginLayers, ExistingNamesAndRepeatedCreation) {
         EXPECT_EQ(s.host.pixel(scrib, 8, 6), (Pixel{255, 255, 0, 255}));
         EXPECT_EQ(s.host.layer(ink)->blendMode, "Normal");
         const std::vector<std::string> cmds = s.host.scriptCommands();
-        EXPECT_EQ(count(cmds, "om_LayerDuplicate"), 1);
-        EXPECT_EQ(count(cmds, "om_cmd heads om_FastLine"), 4);
-        EXPECT_EQ(count(cmds, "om_layerblendingmode"), 0);
-        EXPECT_EQ(count(cmds, "om_PenBrush"), 0);
+        EXPECT_EQ(countPrefix(cmds, "om_LayerDuplicate"), 1);
+        EXPECT_EQ(countPrefix(cmds, "om_cmd heads om_FastLine"), 4);
+        EXPECT_EQ(countPrefix(cmds, "om_layerblendingmode"), 0);
+        EXPECT_EQ(countPrefix(cmds, "om_PenBrush"), 0);
         EXPECT_EQ(s.host.warnings(), std::vector<std::string>{kRefused});
     }
 }
@@ -205,7 +200,7 @@ TEST(PluginLayers, ScribblePens) {
     EXPECT_EQ(s.press(14), 1);
     s.host.overrideAnswer({"om_GetAPen", "255 0", false, false});
     EXPECT_EQ(s.press(13), 1);
-    EXPECT_EQ(count(s.host.scriptCommands(), "om_SetAPen"), 0);
+    EXPECT_EQ(countPrefix(s.host.scriptCommands(), "om_SetAPen"), 0);
     EXPECT_TRUE(s.host.warnings().empty());
 }
 
@@ -233,11 +228,12 @@ TEST(PluginLayers, BackgroundColourSetting) {
         int ink = s.host.addLayer("ink");
         s.host.setCurrentLayer(ink);
         EXPECT_EQ(s.press(12), 1);
-        EXPECT_EQ(count(s.host.scriptCommands(), "om_cmd heads om_FastLine 0 0 8 0 12 34 56 78"),
-                  1);
+        EXPECT_EQ(
+            countPrefix(s.host.scriptCommands(), "om_cmd heads om_FastLine 0 0 8 0 12 34 56 78"),
+            1);
         EXPECT_EQ(s.host.pixel(s.host.layerIdAt(1), 4, 0), (Pixel{78, 12, 34, 56}));
         EXPECT_EQ(s.press(14), 1);
-        EXPECT_EQ(count(s.host.scriptCommands(), "om_SetAPen 12 34 56"), 1);
+        EXPECT_EQ(countPrefix(s.host.scriptCommands(), "om_SetAPen 12 34 56"), 1);
     }
 }
 

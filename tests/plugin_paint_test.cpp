@@ -14,6 +14,7 @@
 
 namespace {
 
+using daubtest::countPrefix;
 using daubtest::ModuleScene;
 using hostsim::Host;
 using hostsim::Pixel;
@@ -49,12 +50,6 @@ std::vector<std::string> describeAll(const Host& host) {
     std::vector<std::string> out;
     for (const hostsim::Call& c : host.calls()) out.push_back(describe(c));
     return out;
-}
-
-int countPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
-    int n = 0;
-    for (const std::string& l : lines) n += l.compare(0, prefix.size(), prefix) == 0;
-    return n;
 }
 
 // What a Paint should give, computed from the two layers without the module.

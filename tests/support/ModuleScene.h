@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "hostsim/Host.h"
@@ -87,5 +88,12 @@ struct ModuleScene {
     hostsim::PluginModule module;
     int ink = 0, scribbles = 0, color = 0;
 };
+
+// Lines of a log (script commands, described calls) that start with prefix.
+inline int countPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
+    int n = 0;
+    for (const std::string& l : lines) n += l.compare(0, prefix.size(), prefix) == 0;
+    return n;
+}
 
 }  // namespace daubtest
