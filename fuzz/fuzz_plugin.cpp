@@ -227,18 +227,8 @@ int layerWrites(const hostsim::Host& host, size_t fromCall) {
 // The front end as the module's loading leaves it.
 void resetPlugin(PIFilter* filter) {
     PI_Close(filter);  // forgets both host handles
-    CDaubUtils& u = daubUtils;
-    u.done(filter);
-    u.pixelCount = 0;
-    u.labelCount = 0;
-    u.currentLayerId = 0;
-    std::memset(u.layerIds, 0, sizeof u.layerIds);
-    std::memset(u.answer, 0, sizeof u.answer);
-    std::memset(u.command, 0, sizeof u.command);
-    u.layerCount = 0;
-    std::memset(u.savedPen, 0, sizeof u.savedPen);
-    u.bgPenActive = 0;
-    std::memset(u.bgColor, 0, sizeof u.bgColor);
+    daubUtils.done(filter);
+    daubUtils.reset();
 }
 
 int64_t buttonId(FuzzedDataProvider& in) {

@@ -14,21 +14,30 @@ CDaubUtils daubUtils;
 
 const char* const kNotEnoughMemory = "Not enough memory to paint this image.";
 
-CDaubUtils::CDaubUtils()
-    : pixelCount(0),
-      scribbleLabels(nullptr),
-      resultLabels(nullptr),
-      outlineGray(nullptr),
-      labelCount(0),
-      pixels(nullptr),
-      currentLayerId(0),
-      layerIds(),
-      answer(),
-      command(),
-      layerCount(0),
-      savedPen(),
-      bgPenActive(0),
-      bgColor() {}
+// The loaded state is written in one place, so that whoever puts the object back to it
+// (a fuzzer between inputs) cannot miss a field.
+CDaubUtils::CDaubUtils() {
+    reset();
+}
+
+void CDaubUtils::reset() {
+    pixelCount = 0;
+    colorToLabel.clear();
+    labelToColor.clear();
+    scribbleLabels = nullptr;
+    resultLabels = nullptr;
+    outlineGray = nullptr;
+    labelCount = 0;
+    pixels = nullptr;
+    currentLayerId = 0;
+    std::memset(layerIds, 0, sizeof layerIds);
+    std::memset(answer, 0, sizeof answer);
+    std::memset(command, 0, sizeof command);
+    layerCount = 0;
+    std::memset(savedPen, 0, sizeof savedPen);
+    bgPenActive = 0;
+    std::memset(bgColor, 0, sizeof bgColor);
+}
 
 // Outside a Paint there is no work buffer to free; the maps go by themselves.
 CDaubUtils::~CDaubUtils() = default;

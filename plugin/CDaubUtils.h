@@ -25,6 +25,11 @@ class CDaubUtils {
     CDaubUtils(const CDaubUtils&) = delete;
     CDaubUtils& operator=(const CDaubUtils&) = delete;
 
+    // Every field as the module's loading leaves it: no layer table, no pen saved, no
+    // background colour read yet. The work buffers are dropped, not freed: release them
+    // with done() first (outside a Paint there are none).
+    void reset();
+
     // Layer commands.
     int getCurrentLayerID(PIFilter* filter);
     int getLayerPositionByID(PIFilter* filter, int layerId);

@@ -7,6 +7,7 @@
 
 #include "host/om_core.h"
 #include "plugin/CDaubUtils.h"
+#include "plugin/background.h"
 #include "plugin/scan.h"
 
 namespace {
@@ -14,11 +15,6 @@ namespace {
 const char* const kSection = "Daubwise-1.0";
 const char* const kPenBrush =
     "om_PenBrush mode 22 power 100 opacity 100 dry 0 aaliasing 0 Con_Power N";
-
-bool near(int channel, int32_t bg) {
-    const int64_t d = static_cast<int64_t>(channel) - bg;
-    return d >= -1 && d <= 1;
-}
 
 // The text between the first two double quotes of text, cut there in place; null without both.
 char* quotedName(char* text) {
@@ -134,8 +130,8 @@ void CDaubUtils::setFGPen(PIFilter* filter) {
         send(filter, "om_GetAPen", true);
         int pen[3] = {0, 0, 0};
         // A pen the user has recoloured since (or an answer we cannot read) is left alone.
-        if (daub::readInts(answer, pen, 3) == 3 && near(pen[0], bgColor[0]) &&
-            near(pen[1], bgColor[1]) && near(pen[2], bgColor[2])) {
+        if (daub::readInts(answer, pen, 3) == 3 && daub::near(pen[0], bgColor[0]) &&
+            daub::near(pen[1], bgColor[1]) && daub::near(pen[2], bgColor[2])) {
             sendf(filter, false, "om_SetAPen %d %d %d", savedPen[0], savedPen[1], savedPen[2]);
         }
     }

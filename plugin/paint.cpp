@@ -7,6 +7,7 @@
 #include "engine/solver.h"
 #include "host/om_core.h"
 #include "plugin/CDaubUtils.h"
+#include "plugin/background.h"
 
 namespace {
 
@@ -21,12 +22,6 @@ void storeColour(uint8_t* p, uint32_t v) {
     p[1] = static_cast<uint8_t>(v >> 8);
     p[2] = static_cast<uint8_t>(v >> 16);
     p[3] = static_cast<uint8_t>(v >> 24);
-}
-
-// Within one step of the background on a channel; 64-bit so that any stored value is safe.
-bool near(int channel, int32_t bg) {
-    const int64_t d = static_cast<int64_t>(channel) - bg;
-    return d >= -1 && d <= 1;
 }
 
 constexpr uint32_t kMaxLabels = 128;
@@ -116,7 +111,8 @@ int CDaubUtils::readScriblesLayer(PIFilter* filter, int offset) {
     for (size_t i = 0; i < n; ++i) {
         uint8_t* p = pixels + 4 * i;
         if (p[0] == 0) continue;
-        if (near(p[1], bgColor[0]) && near(p[2], bgColor[1]) && near(p[3], bgColor[2])) {
+        if (daub::near(p[1], bgColor[0]) && daub::near(p[2], bgColor[1]) &&
+            daub::near(p[3], bgColor[2])) {
             p[1] = static_cast<uint8_t>(bgColor[0]);
             p[2] = static_cast<uint8_t>(bgColor[1]);
             p[3] = static_cast<uint8_t>(bgColor[2]);
@@ -186,9 +182,9 @@ void CDaubUtils::colorLayer(PIFilter* filter, int offset) {
         auto it = labelToColor.find(static_cast<int32_t>(k));
         if (it == labelToColor.end()) continue;
         const uint32_t v = it->second;
-        if (near(static_cast<int>((v >> 8) & 255), bgColor[0]) &&
-            near(static_cast<int>((v >> 16) & 255), bgColor[1]) &&
-            near(static_cast<int>((v >> 24) & 255), bgColor[2])) {
+        if (daub::near(static_cast<int>((v >> 8) & 255), bgColor[0]) &&
+            daub::near(static_cast<int>((v >> 16) & 255), bgColor[1]) &&
+            daub::near(static_cast<int>((v >> 24) & 255), bgColor[2])) {
             it->second = 0;
         }
         colours[k] = it->second;

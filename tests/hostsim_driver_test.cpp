@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -190,6 +191,33 @@ TEST(HostsimSession, PaintsTheSampleThroughTheModule) {
     std::string text(settings.begin(), settings.end());
     EXPECT_NE(text.find("bgValues=255 0 255 255"), std::string::npos) << text;
     std::remove(o.settings.c_str());
+}
+
+// The demo target runs daubhost --module M --out DIR samples/lineart.png samples/scribbles.png,
+// which is this session with the driver's defaults; what it writes must stay the composite the
+// repository shows.
+TEST(HostsimSession, DemoWritesTheBundledComposite) {
+    hostsim::SessionOptions o;
+    o.lineart = sample("lineart.png");
+    o.scribbles = sample("scribbles.png");
+    o.module = DAUB_MODULE_PATH;
+    o.outDir = tempPath("demo");
+    hostsim::SessionResult r = hostsim::runSession(o);
+    ASSERT_EQ(r.exitCode, 0) << r.error;
+
+    RgbaImage written, expected;
+    std::string error;
+    ASSERT_TRUE(hostsim::readPng(r.compositePng, written, error)) << error;
+    ASSERT_TRUE(hostsim::readPng(sample("composite.png"), expected, error)) << error;
+    ASSERT_EQ(written.width, expected.width);
+    ASSERT_EQ(written.height, expected.height);
+    size_t differing = 0, first = 0;
+    for (size_t i = 0; i < expected.rgba.size(); i += 4)
+        if (!std::equal(&written.rgba[i], &written.rgba[i] + 4, &expected.rgba[i]) &&
+            differing++ == 0)
+            first = i / 4;
+    EXPECT_EQ(differing, 0u) << "first at " << first % size_t(expected.width) << ","
+                             << first / size_t(expected.width);
 }
 
 TEST(HostsimSession, BackgroundOptionAndNoFrame) {

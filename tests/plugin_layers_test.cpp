@@ -6,39 +6,17 @@
 #include <vector>
 
 #include "hostsim/Host.h"
-#include "hostsim/PluginModule.h"
+#include "support/ModuleScene.h"
 
 namespace {
 
-using hostsim::Host;
+using daubtest::countPrefix;
+using daubtest::ModuleScene;
 using hostsim::Pixel;
 
 const char* const kBrush =
     "om_PenBrush mode 22 power 100 opacity 100 dry 0 aaliasing 0 Con_Power N";
 const char* const kRefused = "Scribble/color layers already exist!";
-
-struct Scene {
-    Scene(int w, int h, const char* bgValues = nullptr) : host(w, h), module(DAUB_MODULE_PATH) {
-        EXPECT_TRUE(module.ok()) << module.error();
-        if (bgValues != nullptr) host.setUserString("Daubwise-1.0", "bgValues", bgValues);
-    }
-    ~Scene() { module.close(host.filter()); }
-    void open() { module.open(host.filter()); }
-    int press(int id) {
-        host.clearCalls();
-        return module.pressButton(host.filter(), id);
-    }
-    std::vector<std::string> commands() const { return host.scriptCommands(); }
-
-    Host host;
-    hostsim::PluginModule module;
-};
-
-int count(const std::vector<std::string>& v, const std::string& prefix) {
-    int n = 0;
-    for (const std::string& s : v) n += s.compare(0, prefix.size(), prefix) == 0;
-    return n;
-}
 
 std::vector<std::string> getIds(int layers) {
     std::vector<std::string> out;
@@ -52,7 +30,7 @@ void append(std::vector<std::string>& to, const std::vector<std::string>& more) 
 
 TEST(PluginLayers, InkExampleWithBothButtons) {
     for (int button : {12, 11}) {
-        Scene s(640, 480);
+        ModuleScene s(640, 480);
         s.open();
         const int paper = s.host.addLayer("paper");  // 1001
         const int ink = s.host.addLayer("ink");      // 1002, p = 1
@@ -81,7 +59,7 @@ TEST(PluginLayers, InkExampleWithBothButtons) {
                 "om_layercolor set 0 8", "om_LayerAnim"});
         append(expected, getIds(5));
         append(expected, {"om_LayerSet 1004", "om_layerblendingmode 1002 Multiply", kBrush});
-        EXPECT_EQ(s.commands(), expected);
+        EXPECT_EQ(s.host.scriptCommands(), expected);
         EXPECT_TRUE(s.host.warnings().empty());
 
         // Answers are asked for exactly where they are read (and for the duplicates).
@@ -121,7 +99,7 @@ TEST(PluginLayers, InkExampleWithBothButtons) {
 TEST(PluginLayers, RefusedSources) {
     // Sources that are scribbles or colour layers themselves, or have no quoted name.
     for (const char* name : {"lines_color_v2", "a_scribbles_b", "plain"}) {
-        Scene s(9, 7);
+        ModuleScene s(9, 7);
         s.open();
         int src = s.host.addLayer(name);
         if (std::string(name) == "plain")
@@ -130,7 +108,7 @@ TEST(PluginLayers, RefusedSources) {
         const std::vector<std::string> expected = {"om_LayerCurrentID",
                                                    "om_LayerGetPos " + std::to_string(src),
                                                    "om_LayerInfo " + std::to_string(src)};
-        EXPECT_EQ(s.commands(), expected) << name;
+        EXPECT_EQ(s.host.scriptCommands(), expected) << name;
         EXPECT_EQ(s.host.warnings(), std::vector<std::string>{kRefused});
         EXPECT_EQ(s.host.layerCount(), 1);
     }
@@ -139,7 +117,7 @@ TEST(PluginLayers, RefusedSources) {
 TEST(PluginLayers, ExistingNamesAndRepeatedCreation) {
     {
         // Names compare whole and case-sensitive: INK_scribbles does not block ink_scribbles.
-        Scene s(9, 7);
+        ModuleScene s(9, 7);
         s.open();
         int ink = s.host.addLayer("ink");
         s.host.addLayer("INK_scribbles");
@@ -153,12 +131,12 @@ TEST(PluginLayers, ExistingNamesAndRepeatedCreation) {
         s.host.setCurrentLayer(ink);
         EXPECT_EQ(s.press(12), 0);
         EXPECT_EQ(s.host.layerNames(), names);
-        EXPECT_EQ(count(s.commands(), "om_LayerDuplicate"), 0);
+        EXPECT_EQ(countPrefix(s.host.scriptCommands(), "om_LayerDuplicate"), 0);
         EXPECT_EQ(s.host.warnings(), std::vector<std::string>{kRefused});
     }
     {
         // ink_color already there: ink_scribbles is made with its frame, then refused.
-        Scene s(9, 7);
+        ModuleScene s(9, 7);
         s.open();
         int ink = s.host.addLayer("ink");
         s.host.addLayer("ink_color");
@@ -170,17 +148,17 @@ TEST(PluginLayers, ExistingNamesAndRepeatedCreation) {
         EXPECT_EQ(s.host.currentLayerId(), scrib);
         EXPECT_EQ(s.host.pixel(scrib, 8, 6), (Pixel{255, 255, 0, 255}));
         EXPECT_EQ(s.host.layer(ink)->blendMode, "Normal");
-        const std::vector<std::string> cmds = s.commands();
-        EXPECT_EQ(count(cmds, "om_LayerDuplicate"), 1);
-        EXPECT_EQ(count(cmds, "om_cmd heads om_FastLine"), 4);
-        EXPECT_EQ(count(cmds, "om_layerblendingmode"), 0);
-        EXPECT_EQ(count(cmds, "om_PenBrush"), 0);
+        const std::vector<std::string> cmds = s.host.scriptCommands();
+        EXPECT_EQ(countPrefix(cmds, "om_LayerDuplicate"), 1);
+        EXPECT_EQ(countPrefix(cmds, "om_cmd heads om_FastLine"), 4);
+        EXPECT_EQ(countPrefix(cmds, "om_layerblendingmode"), 0);
+        EXPECT_EQ(countPrefix(cmds, "om_PenBrush"), 0);
         EXPECT_EQ(s.host.warnings(), std::vector<std::string>{kRefused});
     }
 }
 
 TEST(PluginLayers, ScribblePens) {
-    Scene s(9, 7);
+    ModuleScene s(9, 7);
     s.open();
     int ink = s.host.addLayer("ink");
     s.host.setCurrentLayer(ink);
@@ -190,18 +168,18 @@ TEST(PluginLayers, ScribblePens) {
 
     // Foreground pen without a background pen before it: only the brush.
     EXPECT_EQ(s.press(13), 1);
-    EXPECT_EQ(s.commands(), (std::vector<std::string>{check[0], check[1], kBrush}));
+    EXPECT_EQ(s.host.scriptCommands(), (std::vector<std::string>{check[0], check[1], kBrush}));
 
     // Background twice, then foreground while the pen is still the background colour.
     EXPECT_EQ(s.press(14), 1);
-    EXPECT_EQ(s.commands(), (std::vector<std::string>{check[0], check[1], "om_GetAPen",
-                                                      "om_SetAPen 255 0 255", kBrush}));
+    EXPECT_EQ(s.host.scriptCommands(), (std::vector<std::string>{check[0], check[1], "om_GetAPen",
+                                                                 "om_SetAPen 255 0 255", kBrush}));
     EXPECT_EQ(s.press(14), 1);
-    EXPECT_EQ(s.commands(),
+    EXPECT_EQ(s.host.scriptCommands(),
               (std::vector<std::string>{check[0], check[1], "om_SetAPen 255 0 255", kBrush}));
     EXPECT_EQ(s.press(13), 1);
-    EXPECT_EQ(s.commands(), (std::vector<std::string>{check[0], check[1], "om_GetAPen",
-                                                      "om_SetAPen 10 20 30", kBrush}));
+    EXPECT_EQ(s.host.scriptCommands(), (std::vector<std::string>{check[0], check[1], "om_GetAPen",
+                                                                 "om_SetAPen 10 20 30", kBrush}));
     EXPECT_EQ(s.host.penColor(), (std::array<int, 3>{10, 20, 30}));
 
     // Within one step of the background still counts as the background colour.
@@ -214,28 +192,30 @@ TEST(PluginLayers, ScribblePens) {
     EXPECT_EQ(s.press(14), 1);
     s.host.setPenColor(253, 0, 255);
     EXPECT_EQ(s.press(13), 1);
-    EXPECT_EQ(s.commands(), (std::vector<std::string>{check[0], check[1], "om_GetAPen", kBrush}));
+    EXPECT_EQ(s.host.scriptCommands(),
+              (std::vector<std::string>{check[0], check[1], "om_GetAPen", kBrush}));
     EXPECT_EQ(s.host.penColor(), (std::array<int, 3>{253, 0, 255}));
 
     // An answer that is not three numbers leaves the pen alone.
     EXPECT_EQ(s.press(14), 1);
     s.host.overrideAnswer({"om_GetAPen", "255 0", false, false});
     EXPECT_EQ(s.press(13), 1);
-    EXPECT_EQ(count(s.commands(), "om_SetAPen"), 0);
+    EXPECT_EQ(countPrefix(s.host.scriptCommands(), "om_SetAPen"), 0);
     EXPECT_TRUE(s.host.warnings().empty());
 }
 
 TEST(PluginLayers, BackgroundColourSetting) {
     {
         // Missing: the default is used and stored.
-        Scene s(9, 7);
+        ModuleScene s(9, 7);
         s.open();
         EXPECT_EQ(s.host.userString("Daubwise-1.0", "bgValues"), std::string("255 0 255 255"));
     }
     {
         // Extra numbers are dropped; a short text keeps the earlier components; the colour
         // reaches the frame lines and the background pen.
-        Scene s(9, 7, "1 2 3 4 5");
+        ModuleScene s(9, 7);
+        s.host.setUserString("Daubwise-1.0", "bgValues", "1 2 3 4 5");
         s.open();
         EXPECT_EQ(s.host.userString("Daubwise-1.0", "bgValues"), std::string("1 2 3 4"));
         s.host.setUserString("Daubwise-1.0", "bgValues", "0 0 255");
@@ -248,10 +228,12 @@ TEST(PluginLayers, BackgroundColourSetting) {
         int ink = s.host.addLayer("ink");
         s.host.setCurrentLayer(ink);
         EXPECT_EQ(s.press(12), 1);
-        EXPECT_EQ(count(s.commands(), "om_cmd heads om_FastLine 0 0 8 0 12 34 56 78"), 1);
+        EXPECT_EQ(
+            countPrefix(s.host.scriptCommands(), "om_cmd heads om_FastLine 0 0 8 0 12 34 56 78"),
+            1);
         EXPECT_EQ(s.host.pixel(s.host.layerIdAt(1), 4, 0), (Pixel{78, 12, 34, 56}));
         EXPECT_EQ(s.press(14), 1);
-        EXPECT_EQ(count(s.commands(), "om_SetAPen 12 34 56"), 1);
+        EXPECT_EQ(countPrefix(s.host.scriptCommands(), "om_SetAPen 12 34 56"), 1);
     }
 }
 

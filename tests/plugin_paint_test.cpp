@@ -10,13 +10,16 @@
 
 #include "engine/solver.h"
 #include "hostsim/Host.h"
-#include "hostsim/PluginModule.h"
+#include "support/ModuleScene.h"
 
 namespace {
 
+using daubtest::countPrefix;
+using daubtest::ModuleScene;
 using hostsim::Host;
 using hostsim::Pixel;
 
+constexpr int64_t kPaint = 15;
 const Pixel kClear{0, 0, 0, 0};
 const Pixel kInkBlack{255, 0, 0, 0};
 const char* const kTooComplex =
@@ -48,43 +51,6 @@ std::vector<std::string> describeAll(const Host& host) {
     for (const hostsim::Call& c : host.calls()) out.push_back(describe(c));
     return out;
 }
-
-int countPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
-    int n = 0;
-    for (const std::string& l : lines) n += l.compare(0, prefix.size(), prefix) == 0;
-    return n;
-}
-
-// A host image with the module opened on it; the module is closed and unloaded at the end.
-struct Scene {
-    Scene(int w, int h) : host(w, h), module(DAUB_MODULE_PATH) {
-        EXPECT_TRUE(module.ok()) << module.error();
-        module.open(host.filter());
-    }
-    ~Scene() { module.close(host.filter()); }
-
-    // The usual three layers: ink, ink_scribbles (current), ink_color.
-    void threeLayers() {
-        ink = host.addLayer("ink");
-        scribbles = host.addLayer("ink_scribbles");
-        color = host.addLayer("ink_color");
-        host.setCurrentLayer(scribbles);
-    }
-    int paint() {
-        host.clearCalls();
-        return module.pressButton(host.filter(), 15);
-    }
-    std::vector<uint8_t> bytes(int id) { return host.layer(id)->pixels; }
-    void box(int id, int x0, int y0, int x1, int y1, Pixel p, bool filled = false) {
-        for (int y = y0; y <= y1; ++y)
-            for (int x = x0; x <= x1; ++x)
-                if (filled || x == x0 || x == x1 || y == y0 || y == y1) host.setPixel(id, x, y, p);
-    }
-
-    Host host;
-    hostsim::PluginModule module;
-    int ink = 0, scribbles = 0, color = 0;
-};
 
 // What a Paint should give, computed from the two layers without the module.
 std::vector<uint8_t> expectedColourLayer(const Host& host, int inkId, int scribblesId,
@@ -135,11 +101,12 @@ std::vector<uint8_t> expectedColourLayer(const Host& host, int inkId, int scribb
 }
 
 TEST(PluginPaint, HostCommandsOfOnePaintInOrder) {
-    Scene s(7, 5);
+    ModuleScene s(7, 5);
+    s.open();
     s.threeLayers();
     s.host.setPixel(s.scribbles, 1, 1, Pixel{255, 200, 30, 40});
     s.host.setPixel(s.scribbles, 5, 3, Pixel{255, 255, 0, 255});
-    EXPECT_EQ(s.paint(), 1);
+    EXPECT_EQ(s.press(kPaint), 1);
     const std::vector<std::string> expected = {
         // the panel's test of the current layer
         "om_LayerCurrentID ?", "om_LayerInfo 1002 ?",
@@ -160,21 +127,22 @@ TEST(PluginPaint, HostCommandsOfOnePaintInOrder) {
 TEST(PluginPaint, ColourLayerOfClosedShapes) {
     // Three closed boxes on a 19 by 13 image: A scribbled in red, B in a half-opaque blue,
     // C left alone; the paper outside them carries background scribbles, one slightly off.
-    Scene s(19, 13);
+    ModuleScene s(19, 13);
+    s.open();
     s.threeLayers();
-    s.box(s.ink, 1, 1, 7, 11, kInkBlack);
-    s.box(s.ink, 9, 1, 17, 5, kInkBlack);
-    s.box(s.ink, 9, 7, 17, 11, kInkBlack);
+    s.outline(s.ink, 1, 1, 7, 11, kInkBlack);
+    s.outline(s.ink, 9, 1, 17, 5, kInkBlack);
+    s.outline(s.ink, 9, 7, 17, 11, kInkBlack);
     const Pixel red{255, 200, 30, 40}, blue{200, 20, 60, 220};
     // Scribbles tie with a strength that grows with the image, so they must outweigh
     // the outlines around them: broad strokes here.
-    s.box(s.scribbles, 3, 3, 5, 9, red, true);
-    s.box(s.scribbles, 11, 2, 15, 4, blue, true);
-    s.box(s.scribbles, 0, 0, 0, 12, Pixel{255, 254, 1, 254}, true);
+    s.fill(s.scribbles, 3, 3, 5, 9, red);
+    s.fill(s.scribbles, 11, 2, 15, 4, blue);
+    s.fill(s.scribbles, 0, 0, 0, 12, Pixel{255, 254, 1, 254});
     s.host.setPixel(s.scribbles, 18, 6, Pixel{255, 255, 0, 255});
     const std::vector<uint8_t> inkBefore = s.bytes(s.ink), scribBefore = s.bytes(s.scribbles);
 
-    EXPECT_EQ(s.paint(), 1);
+    EXPECT_EQ(s.press(kPaint), 1);
     EXPECT_TRUE(s.host.warnings().empty());
     for (int y = 2; y <= 10; ++y)
         for (int x = 2; x <= 6; ++x) EXPECT_EQ(s.host.pixel(s.color, x, y), red) << x << "," << y;
@@ -203,22 +171,24 @@ TEST(PluginPaint, ColourLayerOfClosedShapes) {
 TEST(PluginPaint, SingleLabelImages) {
     {
         // One colour only: the whole layer in it, with the scribble's own opacity.
-        Scene s(7, 5);
+        ModuleScene s(7, 5);
+        s.open();
         s.threeLayers();
-        s.box(s.ink, 1, 1, 4, 3, kInkBlack);
+        s.outline(s.ink, 1, 1, 4, 3, kInkBlack);
         const Pixel green{90, 10, 240, 30};
         s.host.setPixel(s.scribbles, 6, 4, green);
-        EXPECT_EQ(s.paint(), 1);
+        EXPECT_EQ(s.press(kPaint), 1);
         for (int y = 0; y < 5; ++y)
             for (int x = 0; x < 7; ++x) EXPECT_EQ(s.host.pixel(s.color, x, y), green);
     }
     {
         // Background only: the whole layer written transparent, whatever was there.
-        Scene s(7, 5);
+        ModuleScene s(7, 5);
+        s.open();
         s.threeLayers();
         s.host.fillLayer(s.color, Pixel{255, 1, 2, 3});
         s.host.setPixel(s.scribbles, 2, 2, Pixel{17, 254, 0, 255});
-        EXPECT_EQ(s.paint(), 1);
+        EXPECT_EQ(s.press(kPaint), 1);
         EXPECT_EQ(countPrefix(describeAll(s.host), "write"), 1);
         for (int y = 0; y < 5; ++y)
             for (int x = 0; x < 7; ++x) EXPECT_EQ(s.host.pixel(s.color, x, y), kClear);
@@ -235,7 +205,8 @@ TEST(PluginPaint, ColourLayerEqualsTheEngineOnTheSameImages) {
     for (unsigned seed = 1; seed <= 6; ++seed) {
         std::mt19937 rng(seed);
         const int w = 23 + static_cast<int>(seed % 3), h = 17 - static_cast<int>(seed % 2);
-        Scene s(w, h);
+        ModuleScene s(w, h);
+        s.open();
         s.threeLayers();
         // Strokes of ink in random greys and opacities, plus transparent pixels with colour.
         for (int stroke = 0; stroke < 6; ++stroke) {
@@ -258,7 +229,7 @@ TEST(PluginPaint, ColourLayerEqualsTheEngineOnTheSameImages) {
         s.host.setPixel(s.scribbles, 0, 0, Pixel{0, 200, 30, 40});  // no opacity: no scribble
 
         const std::vector<uint8_t> expected = expectedColourLayer(s.host, s.ink, s.scribbles, bg);
-        EXPECT_EQ(s.paint(), 1);
+        EXPECT_EQ(s.press(kPaint), 1);
         EXPECT_TRUE(s.host.warnings().empty());
         const std::vector<uint8_t> got = s.bytes(s.color);
         ASSERT_EQ(got.size(), expected.size());
@@ -268,15 +239,56 @@ TEST(PluginPaint, ColourLayerEqualsTheEngineOnTheSameImages) {
     }
 }
 
+TEST(PluginPaint, OutlineGreyMovesACutByOneStep) {
+    // Between a red and a blue scribble stand two ink columns, black on every other row; the
+    // cut passes beside the one whose pixels weigh less. The other rows of column A hold
+    // part-opaque ink that comes out at exactly 192 over white, the bright threshold's value;
+    // those of column B opaque grey 192, but for one pixel a step darker or lighter. So A must
+    // lose to the darker B and win over the lighter one: its grey a step off either way moves
+    // the cut, and the pixels between the columns change colour. Weights grow with width plus
+    // height: on a smaller image neighbouring greys near 192 may weigh the same.
+    const int w = 61, h = 41, xA = 28, xB = 31, yOff = 21;
+    const Pixel kAt192[] = {{66, 10, 12, 13},
+                            {79, 40, 52, 63},
+                            {93, 70, 82, 95},
+                            {112, 100, 111, 124},
+                            {123, 110, 125, 139}};
+    for (const Pixel& p : kAt192)
+        ASSERT_EQ(((255 - p.a) * 255 + (p.r + p.g + p.b) * p.a / 3) / 255, 192);
+    const Pixel red{255, 200, 30, 40}, blue{255, 20, 60, 220};
+
+    for (const int off : {191, 193}) {
+        SCOPED_TRACE("B's pixel at " + std::to_string(off));
+        ModuleScene s(w, h);
+        s.open();
+        s.threeLayers();
+        for (int y = 0; y < h; ++y) {
+            const bool black = y % 2 == 0;
+            s.host.setPixel(s.ink, xA, y, black ? kInkBlack : kAt192[(y / 2) % 5]);
+            const uint8_t g = static_cast<uint8_t>(y == yOff ? off : 192);
+            s.host.setPixel(s.ink, xB, y, black ? kInkBlack : Pixel{255, g, g, g});
+        }
+        s.fill(s.scribbles, 2, 0, 5, h - 1, red);
+        s.fill(s.scribbles, w - 6, 0, w - 3, h - 1, blue);
+
+        EXPECT_EQ(s.press(kPaint), 1);
+        const int lastRed = off < 192 ? xB : xA;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                ASSERT_EQ(s.host.pixel(s.color, x, y), x <= lastRed ? red : blue) << x << "," << y;
+    }
+}
+
 TEST(PluginPaint, LabelLimitAndEmptyScribbles) {
     for (int count : {128, 129}) {
-        Scene s(17, 9);
+        ModuleScene s(17, 9);
+        s.open();
         s.threeLayers();
         for (int i = 0; i < count; ++i)
             s.host.setPixel(s.scribbles, i % 17, i / 17,
                             Pixel{255, static_cast<uint8_t>(i), 7, static_cast<uint8_t>(i / 2)});
         const std::vector<uint8_t> before = s.bytes(s.color);
-        EXPECT_EQ(s.paint(), 1);
+        EXPECT_EQ(s.press(kPaint), 1);
         const std::vector<std::string> calls = describeAll(s.host);
         if (count == 128) {
             EXPECT_TRUE(s.host.warnings().empty());
@@ -289,10 +301,11 @@ TEST(PluginPaint, LabelLimitAndEmptyScribbles) {
         }
     }
     // Nothing opaque on the scribbles layer: a quiet stop after reading it.
-    Scene s(7, 5);
+    ModuleScene s(7, 5);
+    s.open();
     s.threeLayers();
     s.host.fillLayer(s.scribbles, Pixel{0, 255, 255, 255});
-    EXPECT_EQ(s.paint(), 1);
+    EXPECT_EQ(s.press(kPaint), 1);
     const std::vector<std::string> calls = describeAll(s.host);
     EXPECT_TRUE(s.host.warnings().empty());
     EXPECT_EQ(countPrefix(calls, "read"), 1);
@@ -304,21 +317,23 @@ TEST(PluginPaint, FailuresOfTheLayerArrangement) {
     const Pixel dab{255, 200, 30, 40};
     {
         // One layer only: the Paint ends at the layer table, nothing read.
-        Scene s(7, 5);
+        ModuleScene s(7, 5);
+        s.open();
         int only = s.host.addLayer("lone_scribbles");
         s.host.setPixel(only, 1, 1, dab);
-        EXPECT_EQ(s.paint(), 1);
+        EXPECT_EQ(s.press(kPaint), 1);
         const std::vector<std::string> expected = {"om_LayerCurrentID ?", "om_LayerInfo 1001 ?",
                                                    "om_LayerGetID 0 ?", "om_LayerGetID 1 ?"};
         EXPECT_EQ(describeAll(s.host), expected);
     }
     {
         // The scribbles layer cannot be read.
-        Scene s(7, 5);
+        ModuleScene s(7, 5);
+        s.open();
         s.threeLayers();
         s.host.setPixel(s.scribbles, 1, 1, dab);
         s.host.faults().failLayerReadIds = {s.scribbles};
-        EXPECT_EQ(s.paint(), 1);
+        EXPECT_EQ(s.press(kPaint), 1);
         EXPECT_EQ(s.host.warnings(), std::vector<std::string>{"Cannot read scribbles layer"});
         const std::vector<std::string> calls = describeAll(s.host);
         EXPECT_EQ(countPrefix(calls, "om_updateundo"), 0);
@@ -326,11 +341,12 @@ TEST(PluginPaint, FailuresOfTheLayerArrangement) {
     }
     {
         // Scribbles at position 0: no outline below it.
-        Scene s(7, 5);
+        ModuleScene s(7, 5);
+        s.open();
         s.scribbles = s.host.addLayer("ink_scribbles");
         s.color = s.host.addLayer("ink_color");
         s.host.setPixel(s.scribbles, 1, 1, dab);
-        EXPECT_EQ(s.paint(), 1);
+        EXPECT_EQ(s.press(kPaint), 1);
         EXPECT_EQ(s.host.warnings(), std::vector<std::string>{"Cannot change current layer"});
         const std::vector<std::string> calls = describeAll(s.host);
         EXPECT_EQ(countPrefix(calls, "read"), 1);
@@ -340,24 +356,26 @@ TEST(PluginPaint, FailuresOfTheLayerArrangement) {
     }
     {
         // The outline layer cannot be read: it stays current, nothing is written.
-        Scene s(7, 5);
+        ModuleScene s(7, 5);
+        s.open();
         s.threeLayers();
         s.host.setPixel(s.scribbles, 1, 1, dab);
         s.host.faults().failLayerReadIds = {s.ink};
-        EXPECT_EQ(s.paint(), 1);
+        EXPECT_EQ(s.press(kPaint), 1);
         EXPECT_EQ(s.host.warnings(), std::vector<std::string>{"Cannot read outines layer"});
         EXPECT_EQ(countPrefix(describeAll(s.host), "write"), 0);
         EXPECT_EQ(s.host.currentLayerId(), s.ink);
     }
     {
         // Scribbles on top: the solver runs, nothing is written anywhere.
-        Scene s(7, 5);
+        ModuleScene s(7, 5);
+        s.open();
         s.ink = s.host.addLayer("ink");
         s.scribbles = s.host.addLayer("ink_scribbles");
         s.host.setCurrentLayer(s.scribbles);
         s.host.setPixel(s.scribbles, 1, 1, dab);
         const std::vector<uint8_t> inkBefore = s.bytes(s.ink), scribBefore = s.bytes(s.scribbles);
-        EXPECT_EQ(s.paint(), 1);
+        EXPECT_EQ(s.press(kPaint), 1);
         EXPECT_EQ(s.host.warnings(), std::vector<std::string>{"Cannot change current layer"});
         const std::vector<std::string> calls = describeAll(s.host);
         EXPECT_EQ(countPrefix(calls, "write"), 0);
@@ -371,19 +389,21 @@ TEST(PluginPaint, FailuresOfTheLayerArrangement) {
 
 TEST(PluginPaint, ImagesWithoutPixelsOrTooLarge) {
     {
-        Scene s(0, 5);
+        ModuleScene s(0, 5);
+        s.open();
         s.threeLayers();
-        EXPECT_EQ(s.paint(), 1);
+        EXPECT_EQ(s.press(kPaint), 1);
         EXPECT_TRUE(s.host.warnings().empty());
         EXPECT_EQ(countPrefix(describeAll(s.host), "read"), 0);
     }
     for (auto size : {std::pair<int, int>{46341, 46341}, {65536, 65536}, {-3, -4}}) {
-        Scene s(7, 5);
+        ModuleScene s(7, 5);
+        s.open();
         s.threeLayers();
         s.host.setPixel(s.scribbles, 1, 1, Pixel{255, 1, 2, 3});
         s.host.filter()->width = size.first;
         s.host.filter()->height = size.second;
-        EXPECT_EQ(s.paint(), 1);
+        EXPECT_EQ(s.press(kPaint), 1);
         const std::vector<std::string> calls = describeAll(s.host);
         EXPECT_EQ(countPrefix(calls, "read"), 0);
         EXPECT_EQ(countPrefix(calls, "write"), 0);
@@ -394,7 +414,7 @@ TEST(PluginPaint, ImagesWithoutPixelsOrTooLarge) {
         // The next Paint on a sane size works as before.
         s.host.filter()->width = 7;
         s.host.filter()->height = 5;
-        EXPECT_EQ(s.paint(), 1);
+        EXPECT_EQ(s.press(kPaint), 1);
         EXPECT_EQ(s.host.pixel(s.color, 6, 4), (Pixel{255, 1, 2, 3}));
     }
 }
@@ -402,17 +422,19 @@ TEST(PluginPaint, ImagesWithoutPixelsOrTooLarge) {
 TEST(PluginPaint, LayerTableFromTheHostsAnswers) {
     {
         // 300 layers: the table stops at 255 entries.
-        Scene s(7, 5);
+        ModuleScene s(7, 5);
+        s.open();
         for (int i = 0; i < 300; ++i) s.host.addLayer(i == 1 ? "x_scribbles" : "l");
         s.host.setCurrentLayer(s.host.layerIdAt(1));
         s.host.setPixel(s.host.layerIdAt(1), 1, 1, Pixel{255, 1, 2, 3});
-        EXPECT_EQ(s.paint(), 1);
+        EXPECT_EQ(s.press(kPaint), 1);
         EXPECT_EQ(countPrefix(describeAll(s.host), "om_LayerGetID"), 255);
         EXPECT_EQ(s.host.pixel(s.host.layerIdAt(2), 0, 0), (Pixel{255, 1, 2, 3}));
     }
     {
         // "NONE" in capitals ends the table: the colour layer then lies outside it.
-        Scene s(7, 5);
+        ModuleScene s(7, 5);
+        s.open();
         s.host.addLayer("a");
         s.host.addLayer("b");
         s.scribbles = s.host.addLayer("b_scribbles");
@@ -421,18 +443,19 @@ TEST(PluginPaint, LayerTableFromTheHostsAnswers) {
         s.host.setCurrentLayer(s.scribbles);
         s.host.setPixel(s.scribbles, 1, 1, Pixel{255, 1, 2, 3});
         s.host.overrideAnswer({"om_LayerGetID 3", "NONE", false, false});
-        EXPECT_EQ(s.paint(), 1);
+        EXPECT_EQ(s.press(kPaint), 1);
         EXPECT_EQ(countPrefix(describeAll(s.host), "om_LayerGetID"), 4);
         EXPECT_EQ(s.host.warnings(), std::vector<std::string>{"Cannot change current layer"});
         EXPECT_EQ(s.host.pixel(s.color, 1, 1), kClear);
     }
     {
         // "none " with a blank is a layer (id 0), and the table goes on.
-        Scene s(7, 5);
+        ModuleScene s(7, 5);
+        s.open();
         s.threeLayers();
         s.host.overrideAnswer({"om_LayerGetID 3", "none ", false, false});
         s.host.setPixel(s.scribbles, 1, 1, Pixel{255, 1, 2, 3});
-        EXPECT_EQ(s.paint(), 1);
+        EXPECT_EQ(s.press(kPaint), 1);
         EXPECT_EQ(countPrefix(describeAll(s.host), "om_LayerGetID"), 5);
         EXPECT_EQ(s.host.pixel(s.color, 1, 1), (Pixel{255, 1, 2, 3}));
     }

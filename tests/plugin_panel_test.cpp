@@ -9,21 +9,13 @@
 #include <vector>
 
 #include "hostsim/Host.h"
-#include "hostsim/PluginModule.h"
 #include "plugin/logo.h"
+#include "support/ModuleScene.h"
 
 namespace {
 
+using daubtest::ModuleScene;
 using hostsim::Host;
-
-struct Scene {
-    Scene() : host(9, 7), module(DAUB_MODULE_PATH) { EXPECT_TRUE(module.ok()) << module.error(); }
-    ~Scene() { module.close(host.filter()); }
-    PIFilter* f() { return host.filter(); }
-
-    Host host;
-    hostsim::PluginModule module;
-};
 
 // (command, sub-operation) of every call, in order.
 std::vector<std::pair<int64_t, int64_t>> shape(const Host& host) {
@@ -94,7 +86,7 @@ std::vector<uint8_t> blockBytes(const PIBlock* b) {
 }
 
 TEST(PluginPanel, PanelWithoutLocalisation) {
-    Scene s;
+    ModuleScene s;
     EXPECT_EQ(s.module.open(s.f()), 1);
     s.host.clearCalls();
     EXPECT_EQ(s.module.parameters(s.f()), 1);
@@ -151,7 +143,7 @@ TEST(PluginPanel, LogoCoversTheLogoAndPartlyTransparentEdges) {
 
     // Blocks of another size than asked: clipped to them, their own row length kept.
     for (auto size : {std::pair<int, int>{20, 7}, {200, 40}, {1, 1}}) {
-        Scene s;
+        ModuleScene s;
         s.host.faults().buttonImageSize = size;
         s.module.open(s.f());
         s.host.clearCalls();
@@ -165,7 +157,7 @@ TEST(PluginPanel, LogoCoversTheLogoAndPartlyTransparentEdges) {
     }
 
     // No block at all: no painting, no refresh, the buttons all the same.
-    Scene s;
+    ModuleScene s;
     s.host.faults().buttonImageNull = true;
     s.module.open(s.f());
     EXPECT_EQ(s.module.parameters(s.f()), 1);
@@ -175,7 +167,7 @@ TEST(PluginPanel, LogoCoversTheLogoAndPartlyTransparentEdges) {
 }
 
 TEST(PluginPanel, PanelWithLocalisationFile) {
-    Scene s;
+    ModuleScene s;
     s.host.addLocalFile("daubwise.loc",
                         {{10015, "Knopf"}, {10016, "Hilfe"}, {10013, ""}, {30000, "Kein Panel"}});
     s.module.open(s.f());
@@ -212,7 +204,7 @@ TEST(PluginPanel, PanelWithLocalisationFile) {
 }
 
 TEST(PluginPanel, RequesterFailureInEnglish) {
-    Scene s;
+    ModuleScene s;
     s.module.open(s.f());
     s.host.faults().failOpenRequester = true;
     EXPECT_EQ(s.module.parameters(s.f()), 0);
@@ -223,7 +215,7 @@ TEST(PluginPanel, RequesterFailureInEnglish) {
 }
 
 TEST(PluginPanel, OpenSettingRoundTrip) {
-    Scene s;
+    ModuleScene s;
     s.module.open(s.f());
     EXPECT_EQ(s.module.parameters(s.f()), 1);
     const int64_t first = s.host.openRequester()->handle;
@@ -260,7 +252,7 @@ TEST(PluginPanel, OpenSettingRoundTrip) {
 }
 
 TEST(PluginPanel, AboutSequencesWorkAndStart) {
-    Scene s;
+    ModuleScene s;
     s.module.open(s.f());
     EXPECT_STREQ(s.f()->name, "Daubwise 1.0");
     EXPECT_EQ(s.f()->version, 1);
@@ -289,7 +281,7 @@ TEST(PluginPanel, AboutSequencesWorkAndStart) {
 }
 
 TEST(PluginPanel, MessagesAndButtonsOutsideAScribblesLayer) {
-    Scene s;
+    ModuleScene s;
     s.module.open(s.f());
     s.host.clearCalls();
     // Any other button, the logo included, asks to close; ids compare as whole 64-bit values.

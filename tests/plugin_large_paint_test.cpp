@@ -1,7 +1,7 @@
 // A Paint of a 16-megapixel image with 32 labels through the real module, timed, with the peak
 // memory it adds to the process. Slow (minutes under the sanitizers), so it runs only when asked:
 //
-//   DAUB_LARGE_PAINT=1 build/tests/hardening_large_paint_test
+//   DAUB_LARGE_PAINT=1 build/tests/plugin_large_paint_test
 //
 // and prints its figures. Anywhere else it is skipped.
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "hostsim/Host.h"
-#include "hostsim/PluginModule.h"
+#include "support/ModuleScene.h"
 
 namespace {
 
@@ -92,22 +92,20 @@ std::vector<uint8_t> scribbles() {
 
 }  // namespace
 
-TEST(HardeningLargePaint, SixteenMegapixelsWith32Labels) {
+TEST(PluginLargePaint, SixteenMegapixelsWith32Labels) {
     if (std::getenv("DAUB_LARGE_PAINT") == nullptr)
         GTEST_SKIP() << "set DAUB_LARGE_PAINT=1 to paint 16 megapixels";
 
-    hostsim::Host host(kW, kH);
-    hostsim::PluginModule module(DAUB_MODULE_PATH);
-    ASSERT_TRUE(module.ok()) << module.error();
+    daubtest::ModuleScene s(kW, kH);
+    ASSERT_TRUE(s.module.ok());
+    hostsim::Host& host = s.host;
     const int ink = host.addLayer("ink");
     host.layer(ink)->pixels = lineArt();
-    PIFilter* f = host.filter();
-    module.open(f);
-    ASSERT_EQ(module.pressButton(f, 11), 1);
+    s.open();
+    ASSERT_EQ(s.press(11), 1);
     const int scrib = host.currentLayerId();
     const int color = host.layerIdAt(host.positionOf(scrib) + 1);
     host.layer(scrib)->pixels = scribbles();
-    host.clearCalls();
 
     // Peak resident memory from here on: the kernel's high-water mark is reset first.
     const long baseKb = statusKb("VmRSS");
@@ -118,7 +116,7 @@ TEST(HardeningLargePaint, SixteenMegapixelsWith32Labels) {
         hwmReset = static_cast<bool>(clear.flush());
     }
     const auto t0 = std::chrono::steady_clock::now();
-    ASSERT_EQ(module.pressButton(f, 15), 1);
+    ASSERT_EQ(s.press(15), 1);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     const long peakKb = statusKb("VmHWM");
@@ -149,5 +147,4 @@ TEST(HardeningLargePaint, SixteenMegapixelsWith32Labels) {
             EXPECT_EQ(inside, in == 31 ? clear : scribbleColour(in)) << "cell " << cell;
         }
     }
-    module.close(f);
 }

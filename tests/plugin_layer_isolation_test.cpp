@@ -3,16 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "hostsim/Host.h"
-#include "hostsim/PluginModule.h"
+#include "support/ModuleScene.h"
 
 namespace {
 
-using hostsim::Host;
+using daubtest::ModuleScene;
+using daubtest::Snapshot;
 using hostsim::Pixel;
 
 const Pixel kInk{255, 0, 0, 0};
@@ -21,70 +21,33 @@ const Pixel kBlue{255, 5, 30, 220};
 const Pixel kBg{255, 255, 0, 255};
 const Pixel kClear{0, 0, 0, 0};
 
-using Snapshot = std::map<int, std::vector<uint8_t>>;
+// Ink lines through the middle make four areas, over a faint wash so that no pixel of the
+// layer is blank by accident.
+void drawInk(ModuleScene& s, int id) {
+    const int w = s.host.width(), h = s.host.height();
+    s.host.fillLayer(id, Pixel{40, 90, 90, 90});
+    s.fill(id, 0, h / 2, w - 1, h / 2 + 1, kInk);
+    s.fill(id, w / 2, 0, w / 2 + 1, h - 1, kInk);
+}
 
-struct Scene {
-    Scene(int w, int h) : host(w, h), module(DAUB_MODULE_PATH) {
-        EXPECT_TRUE(module.ok()) << module.error();
-    }
-    ~Scene() { module.close(host.filter()); }
-    void open() { module.open(host.filter()); }
-    int press(int id) {
-        host.clearCalls();
-        return module.pressButton(host.filter(), id);
-    }
-    Snapshot snapshot() const {
-        Snapshot s;
-        for (int p = 0; p < host.layerCount(); ++p)
-            s[host.layerIdAt(p)] = host.layer(host.layerIdAt(p))->pixels;
-        return s;
-    }
-    // Layers whose pixels differ from the snapshot, by id.
-    std::vector<int> changedSince(const Snapshot& before) const {
-        std::vector<int> out;
-        for (const auto& [id, pixels] : before)
-            if (host.layer(id) == nullptr || host.layer(id)->pixels != pixels) out.push_back(id);
-        return out;
-    }
-    int writes() const { return static_cast<int>(host.callsOf(hostsim::kCmdWriteLayer).size()); }
-    void fill(int id, int x0, int y0, int x1, int y1, Pixel p) {
-        for (int y = y0; y <= y1; ++y)
-            for (int x = x0; x <= x1; ++x) host.setPixel(id, x, y, p);
-    }
-    // Ink lines through the middle make four areas, over a faint wash so that no pixel of the
-    // layer is blank by accident.
-    void drawInk(int id) {
-        const int w = host.width(), h = host.height();
-        host.fillLayer(id, Pixel{40, 90, 90, 90});
-        fill(id, 0, h / 2, w - 1, h / 2 + 1, kInk);
-        fill(id, w / 2, 0, w / 2 + 1, h - 1, kInk);
-    }
-    // Red top left, blue top right, background bottom right, nothing bottom left.
-    void scribble(int id) {
-        const int w = host.width(), h = host.height();
-        fill(id, 2, 2, 5, 4, kRed);
-        fill(id, w - 6, 2, w - 3, 4, kBlue);
-        fill(id, w - 6, h - 5, w - 3, h - 3, kBg);
-    }
-
-    Host host;
-    hostsim::PluginModule module;
-};
-
-std::vector<std::string> names(const Host& host) {
-    return host.layerNames();
+// Red top left, blue top right, background bottom right, nothing bottom left.
+void scribble(ModuleScene& s, int id) {
+    const int w = s.host.width(), h = s.host.height();
+    s.fill(id, 2, 2, 5, 4, kRed);
+    s.fill(id, w - 6, 2, w - 3, 4, kBlue);
+    s.fill(id, w - 6, h - 5, w - 3, h - 3, kBg);
 }
 
 }  // namespace
 
 // After layer creation through the panel, Paints (the second one over an already painted colour
 // layer) leave every layer but the colour layer exactly as it was.
-TEST(HardeningPaint, OnlyTheColourLayerChanges) {
-    Scene s(41, 29);
+TEST(PluginLayerIsolation, PaintChangesOnlyTheColourLayer) {
+    ModuleScene s(41, 29);
     const int paper = s.host.addLayer("paper");
     s.host.fillLayer(paper, Pixel{255, 250, 245, 240});
     const int ink = s.host.addLayer("ink");
-    s.drawInk(ink);
+    drawInk(s, ink);
     s.host.setCurrentLayer(ink);
     s.open();
     ASSERT_EQ(s.press(11), 1);
@@ -93,7 +56,7 @@ TEST(HardeningPaint, OnlyTheColourLayerChanges) {
     ASSERT_EQ(s.host.layer(color)->name, "ink_color");
     const int top = s.host.addLayer("notes");
     s.host.fillLayer(top, Pixel{9, 8, 7, 6});
-    s.scribble(scribbles);
+    scribble(s, scribbles);
 
     for (int round = 0; round < 2; ++round) {
         const Snapshot before = s.snapshot();
@@ -118,7 +81,7 @@ TEST(HardeningPaint, OnlyTheColourLayerChanges) {
 
 // Every way a Paint can stop, each on a fresh image: no layer changes, and only a host that
 // refuses the write itself sees one asked for.
-TEST(HardeningPaint, PaintsThatStopChangeNoLayer) {
+TEST(PluginLayerIsolation, PaintsThatStopChangeNoLayer) {
     enum Case {
         kScribblesUnreadable,
         kOutlineUnreadable,
@@ -134,21 +97,21 @@ TEST(HardeningPaint, PaintsThatStopChangeNoLayer) {
     };
     for (int c = 0; c < kCaseCount; ++c) {
         SCOPED_TRACE("case " + std::to_string(c));
-        Scene s(c == kNoPixels ? 0 : 23, 17);
+        ModuleScene s(c == kNoPixels ? 0 : 23, 17);
         int ink = 0, scribbles = 0;
         if (c == kScribblesFirst) {
             scribbles = s.host.addLayer("ink_scribbles");
             ink = s.host.addLayer("ink_color");
-            s.drawInk(ink);
+            drawInk(s, ink);
         } else if (c == kOneLayer) {
             scribbles = s.host.addLayer("ink_scribbles");
         } else {
             ink = s.host.addLayer("ink");
-            s.drawInk(ink);
+            drawInk(s, ink);
             scribbles = s.host.addLayer("ink_scribbles");
             if (c != kScribblesLast) s.host.fillLayer(s.host.addLayer("ink_color"), kRed);
         }
-        if (c != kEmptyScribbles) s.scribble(scribbles);
+        if (c != kEmptyScribbles) scribble(s, scribbles);
         if (c == kTooManyColours) {
             for (int i = 0; i < 130; ++i)
                 s.host.setPixel(scribbles, i % 23, i / 23,
@@ -181,14 +144,14 @@ TEST(HardeningPaint, PaintsThatStopChangeNoLayer) {
 // Creation refused at the colour name leaves exactly one new layer, the scribbles layer, right
 // above the source and current; nothing else is touched: no other layer's pixels, no blending
 // mode, no pen.
-TEST(HardeningLayers, RefusalAtTheColourNameLeavesOnlyTheScribblesLayer) {
+TEST(PluginLayerIsolation, CreationRefusedAtTheColourNameAddsOnlyTheScribblesLayer) {
     for (int button : {11, 12}) {
         SCOPED_TRACE("button " + std::to_string(button));
-        Scene s(9, 7);
+        ModuleScene s(9, 7);
         const int below = s.host.addLayer("below");
         s.host.fillLayer(below, Pixel{255, 1, 2, 3});
         const int ink = s.host.addLayer("ink");
-        s.drawInk(ink);
+        drawInk(s, ink);
         const int other = s.host.addLayer("other");
         s.host.fillLayer(other, Pixel{128, 4, 5, 6});
         const int color = s.host.addLayer("ink_color");
@@ -196,14 +159,14 @@ TEST(HardeningLayers, RefusalAtTheColourNameLeavesOnlyTheScribblesLayer) {
         s.host.setCurrentLayer(ink);
         s.host.setPenColor(12, 34, 56);
         s.open();
-        const auto namesBefore = names(s.host);
+        const auto namesBefore = s.host.layerNames();
         const Snapshot before = s.snapshot();
 
         EXPECT_EQ(s.press(button), 0);
         EXPECT_EQ(s.host.warnings(),
                   std::vector<std::string>{"Scribble/color layers already exist!"});
-        EXPECT_EQ(names(s.host), (std::vector<std::string>{"below", "ink", "ink_scribbles", "other",
-                                                           "ink_color"}));
+        EXPECT_EQ(s.host.layerNames(), (std::vector<std::string>{"below", "ink", "ink_scribbles",
+                                                                 "other", "ink_color"}));
         EXPECT_TRUE(s.changedSince(before).empty());
         for (int id : {below, ink, other, color}) EXPECT_EQ(s.host.layer(id)->blendMode, "Normal");
 
