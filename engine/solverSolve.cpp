@@ -24,17 +24,6 @@ bool fitsGridGraph(int width, int height) {
 
 }  // namespace
 
-void makeEdgeWeights(const Array2<unsigned char>& grey, Array2<int>* weights) {
-    const float k = static_cast<float>(2 * (grey.width() + grey.height()));
-    const int n = grey.numel();
-    for (int i = 0; i < n; ++i) {
-        // Single precision, multiply then add, truncated: the labels depend on every bit.
-        const float x = static_cast<float>(grey[i]) / 255.0f;
-        const float p = powf(x, 6.0f);
-        (*weights)[i] = static_cast<int>(p * k + 1.0f);
-    }
-}
-
 void solverSolve(int width, int height, const unsigned char* grey, const int* scribbles,
                  int labelCount, int* labels) {
     if (width < 1 || height < 1 || grey == nullptr || scribbles == nullptr || labels == nullptr) {
