@@ -295,6 +295,11 @@ TEST(GridGraphBuild, UnrepresentableOrUnavailableMemoryThrowsBadAlloc) {
     EXPECT_THROW(Graph(INT_MAX, 2, 0), std::bad_alloc);  // N passes the int range
     EXPECT_THROW(Graph(1, 1, INT_MAX - 10), std::bad_alloc);
     EXPECT_THROW(Graph(40000, 40000, 0), std::bad_alloc);  // ~100 GB pool
+    // fits draws the line exactly where ids run out: 64 grid ids, the super range, its spare.
+    EXPECT_TRUE(Graph::fits(6, 6, INT_MAX - 65));
+    EXPECT_FALSE(Graph::fits(6, 6, INT_MAX - 64));
+    EXPECT_FALSE(Graph::fits(6, -1, 0));
+    EXPECT_FALSE(Graph::fits(INT_MAX, INT_MAX, LLONG_MAX));  // no 64-bit overflow on the way
     // The list array fails after the pool was had: the pool must not leak (leak checker).
     failNextArrayNew = true;
     EXPECT_THROW(Graph(7, 5, 3), std::bad_alloc);
