@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "engine/raster.h"
 #include "maxflow/GridGraph_2D_4C.h"
 
 namespace {

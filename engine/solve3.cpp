@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/conncomp4.h"
+#include "engine/raster.h"
 #include "engine/solve1.h"
 #include "maxflow/GridGraph_2D_4C.h"
 

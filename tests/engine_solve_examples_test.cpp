@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/Array2.h"
+#include "engine/raster.h"
 #include "engine/solve1.h"
 #include "engine/solve3.h"
 #include "engine/solver.h"
