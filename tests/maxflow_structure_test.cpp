@@ -78,7 +78,7 @@ TEST(GridGraphLayout, PaddingAndIdsOfSmallGraphs) {
     EXPECT_EQ(g6s.super_id(1), -2);
     EXPECT_EQ(g6s.super_id(2), -3);
     EXPECT_EQ(A::parentArc(g6s, -4), Graph::NONE);  // the spare slot exists, free
-    g6s.set_terminal_cap(-4, 0, 9);       // and is not a usable super id
+    g6s.set_terminal_cap(-4, 0, 9);                 // and is not a usable super id
     EXPECT_EQ(A::treeLabel(g6s, -4), 0);
 
     Graph g7(7, 5, 0);
@@ -503,7 +503,8 @@ TEST(GridGraphSearch, FindOriginStampsOnlyWholePaths) {
     EXPECT_EQ(A::timestamp(g, x1), 0);
     EXPECT_EQ(A::findOrigin(g, r, 9), Graph::TERMINAL);  // a root is its own origin
     EXPECT_EQ(A::timestamp(g, r), 9);
-    EXPECT_EQ(A::findOrigin(g, x3, 9), Graph::TERMINAL);  // the whole sink chain is stamped, root included
+    // The whole sink chain is stamped, root included.
+    EXPECT_EQ(A::findOrigin(g, x3, 9), Graph::TERMINAL);
     EXPECT_EQ(A::timestamp(g, x3), 9);
     EXPECT_EQ(A::timestamp(g, t), 9);
     EXPECT_EQ(A::findOrigin(g, x3, 10), Graph::TERMINAL);
