@@ -1,7 +1,7 @@
 // Array2: a width x height array of T stored row after row, element (x, y) at x + y * width.
 //
 //   Array2<int> weights(7, 5);                 // owning, elements uninitialised
-//   fill(&weights, 0);
+//   fill(&weights, 0);                         // engine/raster.h
 //   Array2<unsigned char> grey(w, h, bytes);   // a view of the caller's buffer
 //   weights(3, 2) = grey(3, 2);                // unchecked access
 //
@@ -126,6 +126,3 @@ template <typename T>
 void swap(Array2<T>& a, Array2<T>& b) {
     a.swap(b);
 }
-
-// The raster helpers belong with every array user.
-#include "engine/raster.h"

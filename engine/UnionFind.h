@@ -23,5 +23,5 @@ class UnionFind {
 
   private:
     int* parent;  // -1 = not added, own index = root, anything else = parent element
-    [[maybe_unused]] int elementCount;  // kept for debugging; nothing reads it
+    [[maybe_unused]] int elementCount;  // entries in parent; set once, read by no operation
 };

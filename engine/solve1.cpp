@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "engine/raster.h"
 #include "maxflow/GridGraph_2D_4C.h"
 
 namespace {
@@ -32,8 +33,8 @@ void solve1(const Array2<unsigned char>& image, const Array2<int>& weights,
                 if (active[i] == 0) continue;
                 const int n = graph->node_id(x, y);
                 const int s = scribbles[i];
-                // Lower labels tie nothing, but the call is still made: the search takes its
-                // roots in the order of these calls.
+                // A scribble of a lower label is spent: (0, 0) ties nothing and leaves the node
+                // free. The other calls root nodes in raster order, the order the search takes.
                 if (s != -1) {
                     graph->set_terminal_cap(n, s == label ? kScribbleTie : 0,
                                             s > label ? kScribbleTie : 0);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/conncomp4.h"
+#include "engine/raster.h"
 #include "engine/solve1.h"
 #include "maxflow/GridGraph_2D_4C.h"
 
@@ -103,6 +104,17 @@ void runPass(const Array2<int>& weights, const Array2<int>& scribbles, const Arr
 }
 
 }  // namespace
+
+void makeEdgeWeights(const Array2<unsigned char>& grey, Array2<int>* weights) {
+    const float k = static_cast<float>(2 * (grey.width() + grey.height()));
+    const int n = grey.numel();
+    for (int i = 0; i < n; ++i) {
+        // Single precision, multiply then add, truncated: the labels depend on every bit.
+        const float x = static_cast<float>(grey[i]) / 255.0f;
+        const float p = powf(x, 6.0f);
+        (*weights)[i] = static_cast<int>(p * k + 1.0f);
+    }
+}
 
 int coarseWeight(int m) {
     // Single precision, products left to right, truncated: the labels depend on every bit.

@@ -1,46 +1,20 @@
-#include <math.h>
-
-#include <climits>
 #include <new>
 
 #include "engine/Array2.h"
 #include "engine/solve3.h"
 #include "engine/solver.h"
-
-namespace {
-
-long long paddedSide(int v) {
-    return ((static_cast<long long>(v) + 2 - 1) / 8) * 8 + 8;
-}
-
-// Every pass builds a grid graph over the whole image, framed and padded to 8 by 8 blocks,
-// plus one super node per area of bright pixels (at most one per two pixels); its node
-// numbers are 32-bit. An image beyond that can no more be solved than one whose memory
-// cannot be had.
-bool fitsGridGraph(int width, int height) {
-    const long long pixels = static_cast<long long>(width) * height;
-    return paddedSide(width) * paddedSide(height) + pixels + 1 <= INT_MAX;
-}
-
-}  // namespace
-
-void makeEdgeWeights(const Array2<unsigned char>& grey, Array2<int>* weights) {
-    const float k = static_cast<float>(2 * (grey.width() + grey.height()));
-    const int n = grey.numel();
-    for (int i = 0; i < n; ++i) {
-        // Single precision, multiply then add, truncated: the labels depend on every bit.
-        const float x = static_cast<float>(grey[i]) / 255.0f;
-        const float p = powf(x, 6.0f);
-        (*weights)[i] = static_cast<int>(p * k + 1.0f);
-    }
-}
+#include "maxflow/GridGraph_2D_4C.h"
 
 void solverSolve(int width, int height, const unsigned char* grey, const int* scribbles,
                  int labelCount, int* labels) {
     if (width < 1 || height < 1 || grey == nullptr || scribbles == nullptr || labels == nullptr) {
         return;
     }
-    if (!fitsGridGraph(width, height)) throw std::bad_alloc();
+    // Every pass builds a grid graph over the whole image plus one super node per area of
+    // bright pixels, and no image has more areas than pixels. An image whose graph cannot be
+    // numbered can no more be solved than one whose memory cannot be had.
+    const long long pixels = static_cast<long long>(width) * height;
+    if (!GridGraph_2D_4C<int, int, int>::fits(width, height, pixels)) throw std::bad_alloc();
 
     // Views only: the engine never writes the caller's grey or scribble buffers.
     const Array2<unsigned char> greyView(width, height, const_cast<unsigned char*>(grey));

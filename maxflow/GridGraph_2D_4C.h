@@ -18,7 +18,7 @@
 //
 // Ownership: the graph owns all its memory: one zero-filled pool that holds every per-node array
 // and queue, and one array of super-node lists. The constructor throws std::bad_alloc when either
-// cannot be had (or the sizes do not fit an int) and then leaks nothing. compute_maxflow may throw
+// cannot be had (or fits refuses the sizes) and then leaks nothing. compute_maxflow may throw
 // std::bad_alloc if the active queue has to grow beyond its first room; the graph stays
 // destructible. Not copyable.
 //
@@ -71,6 +71,11 @@ class GridGraph_2D_4C {
     ~GridGraph_2D_4C();
     GridGraph_2D_4C(const GridGraph_2D_4C&) = delete;
     GridGraph_2D_4C& operator=(const GridGraph_2D_4C&) = delete;
+
+    // Whether every node of such a graph gets an int id; the constructor refuses exactly the
+    // sizes for which this is false. superCount is wide so that a caller can ask with a bound
+    // (one per pixel, say) before it knows the count.
+    static bool fits(int width, int height, long long superCount);
 
     int node_id(int x, int y) const { return nodeId(unsigned(x) + 1u, unsigned(y) + 1u); }
     int super_id(int i) const { return ~i; }
@@ -231,10 +236,7 @@ class GridGraph_2D_4C {
 template <typename C, typename T, typename F>
 GridGraph_2D_4C<C, T, F>::GridGraph_2D_4C(int width_, int height_, int superCount_) {
     // Sizes that cannot be represented are treated like memory that cannot be had.
-    if (width_ < 0 || height_ < 0 || superCount_ < 0) throw std::bad_alloc();
-    const long long pw = (static_cast<long long>(width_) + 2 + 7) / 8 * 8;
-    const long long ph = (static_cast<long long>(height_) + 2 + 7) / 8 * 8;
-    if (pw * ph + superCount_ + 1 > INT_MAX) throw std::bad_alloc();
+    if (!fits(width_, height_, superCount_)) throw std::bad_alloc();
 
     width = width_;
     height = height_;
@@ -296,6 +298,16 @@ GridGraph_2D_4C<C, T, F>::GridGraph_2D_4C(int width_, int height_, int superCoun
         throw;
     }
     superLists = lists + lead;
+}
+
+template <typename C, typename T, typename F>
+bool GridGraph_2D_4C<C, T, F>::fits(int width_, int height_, long long superCount_) {
+    if (width_ < 0 || height_ < 0 || superCount_ < 0) return false;
+    // Settled before the sum, which could otherwise pass the 64-bit range.
+    if (superCount_ > INT_MAX) return false;
+    const long long pw = (static_cast<long long>(width_) + 2 + 7) / 8 * 8;
+    const long long ph = (static_cast<long long>(height_) + 2 + 7) / 8 * 8;
+    return pw * ph + superCount_ + 1 <= INT_MAX;
 }
 
 template <typename C, typename T, typename F>

@@ -214,6 +214,4 @@ TEST(UnionFind, RootsAndPathCompression) {
     EXPECT_EQ(sets.find(5), 0);
     for (int i = 1; i < 6; ++i) EXPECT_FALSE(sets.isRoot(i));
     EXPECT_TRUE(sets.isRoot(0));
-
-    UnionFind none(0);  // no storage needed, nothing to release
 }

@@ -3,10 +3,10 @@
 // buffer is read than its 2N first room. Run under the sanitizer build as well.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <vector>
 
 #include "maxflow/GridGraph_2D_4C.h"
+#include "support/DenseGridGraph.h"
 #include "support/GridGraphTestAccess.h"
 #include "support/ReferenceMaxflow.h"
 
@@ -83,26 +83,6 @@ void buildCorridor(Builder& b, int W, int H, int open) {
     b.arc(0, open - 1, 0, 1, 100, 100);  // the corridor's entrance
     b.tie(15, 10, 1, 0);
     b.tie((H - 1 - open) % 2 == 0 ? W - 1 : 0, H - 1, 0, 100);
-}
-
-// Half the pixels are source roots of capacity 1, the rest sink roots, every pixel linked to one
-// of four super nodes: roots dry up one after another while the same head node keeps finding
-// paths, and every freed node wakes its neighbours and links into the next queue.
-void buildDense(Builder& b, int W, int H, int S, unsigned seed) {
-    std::mt19937 rng(seed);
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) {
-            const int c1 = int(1 + rng() % 3), c2 = int(1 + rng() % 3);
-            if (x + 1 < W) b.arc(x, y, 1, 0, c1, c2);
-            const int c3 = int(1 + rng() % 3), c4 = int(1 + rng() % 3);
-            if (y + 1 < H) b.arc(x, y, 0, 1, c3, c4);
-            if (rng() % 100 < 50) {
-                b.tie(x, y, 1, 0);
-            } else {
-                b.tie(x, y, 0, int(1 + rng() % 3));
-            }
-            b.link(int(rng() % unsigned(S)), x, y);
-        }
 }
 
 }  // namespace

@@ -37,7 +37,9 @@ void operator delete[](void* p, std::size_t) noexcept {
 
 namespace {
 
-// The pool holds 30 bytes per node with super slots and 32 per grid node, plus 64 per array.
+// The pool holds 30 bytes per node with super slots (18 for its arrays, 12 for the orphan stack,
+// orphan queue and work list of M entries each) and 32 per grid node (16 for the residuals, 16 for
+// the two active-queue buffers of 2N ids each), plus 64 per array.
 long long expectedPool(int N, int M) {
     return 30LL * M + 32LL * N + 960;
 }
@@ -65,7 +67,6 @@ TEST(GridGraphLayout, PaddingAndIdsOfSmallGraphs) {
     EXPECT_EQ(A::rowStep(g6), 8);
     EXPECT_EQ(g6.node_id(0, 0), 9);
     EXPECT_EQ(g6.node_id(5, 5), 54);
-    // 4,946 bytes with N-entry orphan queues; the M-entry queues add 12 bytes per super slot.
     EXPECT_EQ(A::poolBytes(g6), expectedPool(64, 65));
     EXPECT_EQ(A::poolBytes(g6), 4958);
     EXPECT_TRUE(A::superList(g6, -1).empty());  // S = 0 still has slot -1
@@ -76,8 +77,8 @@ TEST(GridGraphLayout, PaddingAndIdsOfSmallGraphs) {
     EXPECT_EQ(g6s.super_id(0), -1);
     EXPECT_EQ(g6s.super_id(1), -2);
     EXPECT_EQ(g6s.super_id(2), -3);
-    EXPECT_EQ(A::parentArc(g6s, -4), 4);  // the spare slot exists, free
-    g6s.set_terminal_cap(-4, 0, 9);       // and is not a usable super id
+    EXPECT_EQ(A::parentArc(g6s, -4), Graph::NONE);  // the spare slot exists, free
+    g6s.set_terminal_cap(-4, 0, 9);                 // and is not a usable super id
     EXPECT_EQ(A::treeLabel(g6s, -4), 0);
 
     Graph g7(7, 5, 0);
@@ -93,7 +94,7 @@ TEST(GridGraphLayout, NeighboursAcrossBlockEdges) {
     EXPECT_EQ(A::N(g), 256);
     EXPECT_EQ(A::blocksPerRow(g), 2);
     EXPECT_EQ(A::rowStep(g), 72);
-    EXPECT_EQ(A::poolBytes(g), expectedPool(256, 257));  // 16,850 with N-entry queues
+    EXPECT_EQ(A::poolBytes(g), expectedPool(256, 257));
     EXPECT_EQ(g.node_id(6, 0), 15);
     EXPECT_EQ(A::nb(g, 15, 0), 72);
     EXPECT_EQ(g.node_id(7, 0), 72);
@@ -182,29 +183,29 @@ TEST(GridGraphBuild, TerminalCapCases) {
     g.set_terminal_cap(v1, 5, 3);
     EXPECT_EQ(A::terminalResidual(g, v1), 2);
     EXPECT_EQ(A::treeLabel(g, v1), 1);
-    EXPECT_EQ(A::parentArc(g, v1), 5);
+    EXPECT_EQ(A::parentArc(g, v1), Graph::TERMINAL);
     EXPECT_EQ(A::totalFlow(g), 3);
     g.set_terminal_cap(v2, 3, 5);
     EXPECT_EQ(A::terminalResidual(g, v2), 2);
     EXPECT_EQ(A::treeLabel(g, v2), 2);
-    EXPECT_EQ(A::parentArc(g, v2), 5);
+    EXPECT_EQ(A::parentArc(g, v2), Graph::TERMINAL);
     EXPECT_EQ(A::totalFlow(g), 6);
     g.set_terminal_cap(v3, 4, 4);
     EXPECT_EQ(A::terminalResidual(g, v3), 0);
     EXPECT_EQ(A::treeLabel(g, v3), 0);
-    EXPECT_EQ(A::parentArc(g, v3), 4);
+    EXPECT_EQ(A::parentArc(g, v3), Graph::NONE);
     EXPECT_EQ(A::totalFlow(g), 10);
     g.set_terminal_cap(v4, -5, 3);
     EXPECT_EQ(A::terminalResidual(g, v4), 3);
     EXPECT_EQ(A::treeLabel(g, v4), 2);
     g.set_terminal_cap(v5, 0, 0);
     EXPECT_EQ(A::treeLabel(g, v5), 0);
-    EXPECT_EQ(A::parentArc(g, v5), 4);
+    EXPECT_EQ(A::parentArc(g, v5), Graph::NONE);
     EXPECT_EQ(A::terminalResidual(g, v5), 0);
     g.set_terminal_cap(g.super_id(1), 6, 0);
     g.set_terminal_cap(g.super_id(0), 0, 9);
     EXPECT_EQ(A::treeLabel(g, -1), 2);
-    EXPECT_EQ(A::parentArc(g, -1), 5);
+    EXPECT_EQ(A::parentArc(g, -1), Graph::TERMINAL);
     EXPECT_EQ(A::terminalResidual(g, -1), 9);
     EXPECT_EQ(g.get_segment(-1), 1);
     EXPECT_EQ(g.get_segment(-2), 0);
@@ -223,7 +224,7 @@ TEST(GridGraphBuild, TerminalCapCases) {
     // once more lists it at the end.
     g.set_terminal_cap(v2, 7, 7);
     EXPECT_EQ(A::treeLabel(g, v2), 0);
-    EXPECT_EQ(A::parentArc(g, v2), 4);
+    EXPECT_EQ(A::parentArc(g, v2), Graph::NONE);
     EXPECT_EQ(A::workList(g), (std::vector<int>{v1, v4, -2, -1}));
     g.set_terminal_cap(v2, 1, 0);
     g.set_terminal_cap(v2, 2, 2);
@@ -295,6 +296,11 @@ TEST(GridGraphBuild, UnrepresentableOrUnavailableMemoryThrowsBadAlloc) {
     EXPECT_THROW(Graph(INT_MAX, 2, 0), std::bad_alloc);  // N passes the int range
     EXPECT_THROW(Graph(1, 1, INT_MAX - 10), std::bad_alloc);
     EXPECT_THROW(Graph(40000, 40000, 0), std::bad_alloc);  // ~100 GB pool
+    // fits draws the line exactly where ids run out: 64 grid ids, the super range, its spare.
+    EXPECT_TRUE(Graph::fits(6, 6, INT_MAX - 65));
+    EXPECT_FALSE(Graph::fits(6, 6, INT_MAX - 64));
+    EXPECT_FALSE(Graph::fits(6, -1, 0));
+    EXPECT_FALSE(Graph::fits(INT_MAX, INT_MAX, LLONG_MAX));  // no 64-bit overflow on the way
     // The list array fails after the pool was had: the pool must not leak (leak checker).
     failNextArrayNew = true;
     EXPECT_THROW(Graph(7, 5, 3), std::bad_alloc);
@@ -353,7 +359,7 @@ TEST(GridGraphSearch, TwoByOneRootFreedAndReclaimed) {
     ASSERT_TRUE(A::grow(g, p));
     A::augment(g, p);
     EXPECT_EQ(A::orphanStack(g), std::vector<int>{a});  // only a's terminal ran dry
-    EXPECT_EQ(A::parentArc(g, a), 4);
+    EXPECT_EQ(A::parentArc(g, a), Graph::NONE);
     A::adopt(g);
     EXPECT_EQ(A::treeLabel(g, a), 0);
     // a still heads the current queue; b was woken because the arc a->b keeps 1.
@@ -419,7 +425,7 @@ TEST(GridGraphSearch, LinkOnlyPathMovesTwoToTheThirtyAtATime) {
     ASSERT_TRUE(A::grow(g, p));
     EXPECT_EQ(p.vs, s);
     EXPECT_EQ(p.vt, b);
-    EXPECT_EQ(p.dir, 6);
+    EXPECT_EQ(p.dir, Graph::LINK);
     A::augment(g, p);
     EXPECT_EQ(A::totalFlow(g), 1073741824);
     A::adopt(g);
@@ -427,7 +433,7 @@ TEST(GridGraphSearch, LinkOnlyPathMovesTwoToTheThirtyAtATime) {
     ASSERT_TRUE(A::grow(g, q));  // b still heads the queue and finds the same path
     EXPECT_EQ(q.vs, s);
     EXPECT_EQ(q.vt, b);
-    EXPECT_EQ(q.dir, 6);
+    EXPECT_EQ(q.dir, Graph::LINK);
     A::augment(g, q);
     A::adopt(g);
     while (A::grow(g, q)) {
@@ -492,15 +498,16 @@ TEST(GridGraphSearch, FindOriginStampsOnlyWholePaths) {
     EXPECT_EQ(p.vt, x3);
     A::augment(g, p);
     EXPECT_EQ(A::orphanStack(g), std::vector<int>{x1});
-    EXPECT_EQ(A::findOrigin(g, x2, 9), 4);  // meets the orphan: nothing stamped
+    EXPECT_EQ(A::findOrigin(g, x2, 9), Graph::NONE);  // meets the orphan: nothing stamped
     EXPECT_EQ(A::timestamp(g, x2), 0);
     EXPECT_EQ(A::timestamp(g, x1), 0);
-    EXPECT_EQ(A::findOrigin(g, r, 9), 5);  // a root is its own origin
+    EXPECT_EQ(A::findOrigin(g, r, 9), Graph::TERMINAL);  // a root is its own origin
     EXPECT_EQ(A::timestamp(g, r), 9);
-    EXPECT_EQ(A::findOrigin(g, x3, 9), 5);  // the whole sink chain is stamped, root included
+    // The whole sink chain is stamped, root included.
+    EXPECT_EQ(A::findOrigin(g, x3, 9), Graph::TERMINAL);
     EXPECT_EQ(A::timestamp(g, x3), 9);
     EXPECT_EQ(A::timestamp(g, t), 9);
-    EXPECT_EQ(A::findOrigin(g, x3, 10), 5);
+    EXPECT_EQ(A::findOrigin(g, x3, 10), Graph::TERMINAL);
     EXPECT_EQ(A::timestamp(g, t), 10);
     // Adoption then frees x1 and x2 (no other whole parent) and wakes nothing on the source side
     // that could reach them except r, whose arc into x1 is dry.
@@ -534,7 +541,7 @@ TEST(GridGraphSearch, FreedSuperNodeWakesLinkedNodes) {
     EXPECT_FALSE(A::grow(g, p));
     EXPECT_EQ(A::treeLabel(g, s), 2);
     EXPECT_EQ(A::parentId(g, s), p0);
-    EXPECT_EQ(A::parentArc(g, s), 6);
+    EXPECT_EQ(A::parentArc(g, s), Graph::LINK);
     EXPECT_EQ(g.get_segment(s), 1);
     EXPECT_EQ(A::totalFlow(g), 1);
 }

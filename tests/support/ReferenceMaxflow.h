@@ -1,13 +1,13 @@
 // ReferenceMaxflow: a plain, obviously correct maximum flow (Dinic) on an explicit adjacency list
 // with 64-bit capacities, used as the oracle for the grid solver and for anything built on it.
 //
-//   ReferenceMaxflow ref(nodeCount);            // nodes 0 .. nodeCount-1, plus source and sink
-//   ref.addArc(u, v, cap);                      // one directed arc u -> v
-//   ref.addArcPair(u, v, cap, revCap);          // u -> v with cap, v -> u with revCap
-//   ref.addLink(u, v);                          // "unlimited" both ways (kUnlimited each)
-//   ref.addTerminalCaps(v, capSource, capSink); // source -> v and v -> sink; values <= 0 add
-//   nothing int64_t f = ref.maxflow();                  // once; later calls return the same value
-//   bool t = ref.sinkSide(v);                   // v reaches the sink through positive residuals
+//   ReferenceMaxflow ref(nodeCount);             // nodes 0 .. nodeCount - 1, then source, sink
+//   ref.addArc(u, v, cap);                       // one directed arc u -> v
+//   ref.addArcPair(u, v, cap, revCap);           // u -> v with cap, v -> u with revCap
+//   ref.addLink(u, v);                           // "unlimited" both ways (kUnlimited each)
+//   ref.addTerminalCaps(v, capSource, capSink);  // source -> v, v -> sink; <= 0 adds no arc
+//   int64_t f = ref.maxflow();                   // solves; later calls return the same value
+//   bool t = ref.sinkSide(v);                    // v reaches the sink through positive residuals
 //
 // sinkSide is the set the grid solver's get_segment reports as 1: after any maximum flow it is the
 // set of nodes from which the sink is reachable in the residual graph, the same for every maximum
